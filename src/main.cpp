@@ -1,0 +1,11 @@
+#include "receiver/Form1.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    Form1 form1;
+    form1.show();
+    return app.exec();
+}

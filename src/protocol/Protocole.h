@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QByteArray>
+#include <optional>
+
+// The two wire formats that join a receiver and a transmitter.
+//
+// Presence datagram (UDP broadcast to 255.255.255.255:4444): the prefix
+// "Trevalon Analyseur BandePassante : " followed by the receiver's dotted
+// IPv4 address; no terminator, no length, no line ending.
+//
+// Measurement stream (TCP to port 4444, transmitter to receiver only):
+// blocks of 1024 bytes 0x41 and one byte 0x0D, back to back, for as long
+// as the connection lasts.
+namespace Protocole {
+
+constexpr quint16 Port = 4444;
+// The receiver sets its listening port from this text at the moment of use.
+constexpr char PortTexte[] = "4444";
+constexpr char AdresseDiffusion[] = "255.255.255.255";
+constexpr char PrefixePresence[] = "Trevalon Analyseur BandePassante : ";
+constexpr int LongueurPrefixe = int(sizeof PrefixePresence) - 1;
+constexpr int LongueurBloc = 1025;
+constexpr int PremiereAnnonceMs = 1000;
+constexpr int PeriodeAnnonceMs = 30000;
+
+// The payload of a presence datagram announcing `adresseIp`.
+QByteArray DatagrammePresence(const QByteArray &adresseIp);
+
+// The address a datagram announces: the text after the prefix, neither
+// trimmed nor checked, possibly empty. Nothing when the datagram does not
+// begin with the exact prefix (case-sensitive), including when it is shorter.
+std::optional<QByteArray> AdresseAnnoncee(const QByteArray &datagramme);
+
+// One block of the measurement stream: 1024 "A" and a carriage return.
+QByteArray BlocMesure();
+
+}

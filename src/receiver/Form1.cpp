@@ -1,0 +1,152 @@
+#include "receiver/Form1.h"
+
+#include "gauge/Joge.h"
+#include "protocol/Protocole.h"
+#include "support/Arrondi.h"
+#include "support/Evenements.h"
+#include "support/Twips.h"
+#include "transmitter/Form2.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QPushButton>
+
+Form1::Form1()
+{
+    setWindowTitle(QStringLiteral("Récepteur"));
+    setGeometry(RectTwips(4800, 1650, 2745, 5415));
+
+    Command1 = new QPushButton(QString::fromUtf8(CaptionDemarrer), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1->setGeometry(RectTwips(120, 120, 2415, 315));
+    connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
+
+    infos = new QLabel(QStringLiteral("infos"), this);
+    infos->setObjectName(QStringLiteral("infos"));
+    infos->setGeometry(RectTwips(120, 480, 2535, 1455));
+    infos->setTextFormat(Qt::PlainText);
+    infos->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    jauge = new Joge(this);
+    jauge->setObjectName(QStringLiteral("Joge"));
+    jauge->setGeometry(RectTwips(120, 1920, 2535, 3615));
+    connect(jauge, &Joge::ChangementValeur, this, &Form1::Joge_ChangementValeur);
+
+    Alerte = new QLabel(QStringLiteral("Port %1 indisponible :\nréception impossible").arg(Protocole::Port), this);
+    Alerte->setObjectName(QStringLiteral("Alerte"));
+    Alerte->setTextFormat(Qt::PlainText);
+    Alerte->setWordWrap(true);
+    Alerte->setAlignment(Qt::AlignCenter);
+    Alerte->setStyleSheet(QStringLiteral("QLabel { color: #FFFF00; background: #800000; font-weight: bold; }"));
+    Alerte->setGeometry(RectTwips(120, 1920, 2535, 600));
+    Alerte->hide();
+
+    W.setObjectName(QStringLiteral("W"));
+    W.setLocalPort(Protocole::Port);
+    connect(&W, &Winsock::ConnectionRequest, this, &Form1::W_ConnectionRequest);
+    connect(&W, &Winsock::DataArrival, this, &Form1::W_DataArrival);
+    connect(&W, &Winsock::Closed, this, &Form1::W_Close);
+    connect(&W, &Winsock::Error, this, &Form1::W_Error);
+    Wssid.setObjectName(QStringLiteral("Wssid"));
+
+    SSID.setInterval(Protocole::PremiereAnnonceMs);
+    connect(&SSID, &QTimer::timeout, this, &Form1::SSID_Timer);
+    SSID.start();
+    Timer1.setInterval(30);
+    connect(&Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
+    Timer1.start();
+
+    Form_Load();
+}
+
+Form1::~Form1() = default;
+
+void Form1::Form_Load()
+{
+    if (!form2_)
+        form2_ = std::make_unique<Form2>();
+    form2_->show();
+}
+
+void Form1::closeEvent(QCloseEvent *event)
+{
+    event->accept();
+    FinProgramme();
+}
+
+void Form1::Command1_Click()
+{
+    if (Command1->text() == QString::fromUtf8(CaptionArreter)) {
+        Command1->setText(QString::fromUtf8(CaptionDemarrer));
+        jauge->ARRET();
+        W.Close();
+        return;
+    }
+    jauge->ARRET();
+    W.Close();
+    Command1->setText(QString::fromUtf8(CaptionArreter));
+    jauge->tempo(1000);
+    jauge->setAutoLignement(true);
+    jauge->AjouteEchantillon(100);
+    Ecoute();
+    TraiteEvenements();
+}
+
+// Listens on the port given as text, and says so in the window when the
+// port cannot be opened (another program holds it).
+void Form1::Ecoute()
+{
+    W.setLocalPort(QByteArray(Protocole::PortTexte).toInt());
+    Alerte->setVisible(!W.Listen());
+}
+
+void Form1::W_ConnectionRequest(qint32 requestID)
+{
+    if (requestID == 0)
+        return;
+    if (W.State() != Winsock::sckClosed)
+        W.Close();
+    W.Accept(requestID);
+}
+
+void Form1::W_DataArrival(qint64 bytesTotal)
+{
+    W.GetData(recu_);
+    jauge->AjouteEchantillon(double(recu_.size()));
+    TaillePaquets_ = bytesTotal;
+}
+
+void Form1::EcouteDeNouveau()
+{
+    W.Close();
+    Ecoute();
+    TraiteEvenements();
+}
+
+void Form1::W_Close()
+{
+    EcouteDeNouveau();
+}
+
+void Form1::W_Error(int, const QString &)
+{
+    EcouteDeNouveau();
+}
+
+void Form1::Joge_ChangementValeur(double &Valeur)
+{
+    OctetsRecus_ = ArrondiPair64(Valeur);
+}
+
+void Form1::SSID_Timer()
+{
+    if (SSID.interval() != Protocole::PeriodeAnnonceMs)
+        SSID.setInterval(Protocole::PeriodeAnnonceMs);
+    Wssid.setRemoteHost(QString::fromLatin1(Protocole::AdresseDiffusion));
+    Wssid.setRemotePort(Protocole::Port);
+    Wssid.SendData(Protocole::DatagrammePresence(W.LocalIP().toLatin1()));
+}
+
+void Form1::Timer1_Timer()
+{
+}

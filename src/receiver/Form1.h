@@ -1,0 +1,73 @@
+#pragma once
+
+#include "protocol/Winsock.h"
+
+#include <QTimer>
+#include <QWidget>
+
+#include <memory>
+
+class Form2;
+class Joge;
+class QLabel;
+class QPushButton;
+
+// The receiver window "Récepteur", the program's start-up window. On the
+// user's command it listens on TCP 4444, serves one transmitter at a time,
+// counts every byte that arrives into the gauge, which totals them per
+// second, and shows the figures. It announces itself by broadcast for the
+// whole life of the program, and opens the transmitter window beside it.
+//
+// The reception state is the caption of Command1: "Arrêter Reception" means
+// started, anything else stopped.
+class Form1 : public QWidget
+{
+    Q_OBJECT
+
+public:
+    static constexpr char CaptionDemarrer[] = "Démarrer RECEPTION";
+    static constexpr char CaptionArreter[] = "Arrêter Reception";
+
+    Form1();
+    ~Form1() override;
+
+    // Bytes received in the gauge's last period, and the size the last data
+    // arrival reported. 64-bit: a fast link fills more than 2^31 bytes a second.
+    qint64 OctetsRecus() const { return OctetsRecus_; }
+    qint64 TaillePaquets() const { return TaillePaquets_; }
+
+    Form2 *form2() const { return form2_.get(); }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void Form_Load();
+    void Command1_Click();
+    void W_ConnectionRequest(qint32 requestID);
+    void W_DataArrival(qint64 bytesTotal);
+    void W_Close();
+    void W_Error(int number, const QString &description);
+    void Joge_ChangementValeur(double &Valeur);
+    void SSID_Timer();
+    void Timer1_Timer();
+    void EcouteDeNouveau();
+    void Ecoute();
+
+    QPushButton *Command1;
+    QLabel *infos;
+    Joge *jauge;
+    // Shown over the gauge while port 4444 could not be opened, so that the
+    // window never pretends to receive.
+    QLabel *Alerte;
+    Winsock W{Winsock::Genre::Tcp, this};
+    Winsock Wssid{Winsock::Genre::Udp, this};
+    QTimer SSID;
+    QTimer Timer1;
+
+    qint64 OctetsRecus_ = 0;
+    qint64 TaillePaquets_ = 0;
+    QByteArray recu_;
+
+    std::unique_ptr<Form2> form2_;
+};

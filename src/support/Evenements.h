@@ -1,0 +1,16 @@
+#pragma once
+
+// The yield of the program's handlers: processes every event already waiting
+// (timer ticks, clicks, socket events) and returns. Handlers call it between
+// the steps of their loops so that the windows stay alive and other handlers,
+// including a nested run of the same one, get their turn.
+void TraiteEvenements();
+
+// Ends the whole program at once: no window, socket, timer or loop of a
+// handler runs again. Tests replace the way out so that they survive it.
+void FinProgramme();
+
+// What FinProgramme() does; by default the process exits. Returns the
+// previous action.
+using ActionFin = void (*)();
+ActionFin DefinitFinProgramme(ActionFin action);

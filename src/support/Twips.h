@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QRect>
+
+// Window geometry is laid out in twips (1440 to the inch); widgets take
+// pixels. At the usual 96 dots per inch a pixel is 15 twips.
+double TwipsParPixelX();
+double TwipsParPixelY();
+int PixelsX(double twips);
+int PixelsY(double twips);
+double TwipsX(int pixels);
+double TwipsY(int pixels);
+
+// A rectangle given in twips, in pixels.
+QRect RectTwips(int gauche, int haut, int largeur, int hauteur);
