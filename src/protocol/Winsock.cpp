@@ -115,12 +115,6 @@ Winsock::~Winsock()
 
 QString Winsock::LocalIP() const
 {
-    if (etat_ == sckConnected && fd_ >= 0) {
-        sockaddr_in a{};
-        socklen_t longueur = sizeof a;
-        if (::getsockname(fd_, reinterpret_cast<sockaddr *>(&a), &longueur) == 0 && a.sin_addr.s_addr != 0)
-            return texteAdresse(a);
-    }
     // Read often (the statistics panel shows it 33 times a second) and
     // cheap to keep: the machine's address changes rarely.
     static QElapsedTimer age;
@@ -159,11 +153,14 @@ void Winsock::surveille()
 void Winsock::fermeDescripteur()
 {
     ++generation_;
-    // The notifiers may be the very senders whose signal we are handling.
-    if (lecture_)
-        lecture_.release()->deleteLater();
-    if (ecriture_)
-        ecriture_.release()->deleteLater();
+    // The notifiers may be the very senders whose signal we are handling:
+    // silence them now, delete them later.
+    for (std::unique_ptr<QSocketNotifier> *n : {&lecture_, &ecriture_}) {
+        if (*n) {
+            (*n)->setEnabled(false);
+            n->release()->deleteLater();
+        }
+    }
     if (recherche_ >= 0) {
         QHostInfo::abortHostLookup(recherche_);
         recherche_ = -1;
@@ -389,7 +386,7 @@ bool Winsock::SendData(const QByteArray &donnees)
     // A full queue waits for the system to take some of it, and keeps the
     // windows alive meanwhile; a close while waiting drops the data.
     const quint64 generation = generation_;
-    while (enAttente() > 0 && enAttente() + donnees.size() > FileEnvoiMax) {
+    while (EnAttenteEnvoi() > 0 && EnAttenteEnvoi() + donnees.size() > FileEnvoiMax) {
         ecriture_->setEnabled(true);
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         if (generation != generation_ || etat_ != sckConnected)
@@ -402,7 +399,7 @@ bool Winsock::SendData(const QByteArray &donnees)
     envoi_.append(donnees);
     totalFile_ += donnees.size();
     fins_.push_back(totalFile_);
-    if (enAttente() >= EcritureMin)
+    if (EnAttenteEnvoi() >= EcritureMin)
         vide();
     else if (!vidange_.isActive() && !ecriture_->isEnabled())
         vidange_.start(DelaiVidangeMs);
@@ -413,8 +410,8 @@ bool Winsock::SendData(const QByteArray &donnees)
 // connection failed (the error has been signalled).
 bool Winsock::vide()
 {
-    while (enAttente() > 0) {
-        const ssize_t n = ::send(fd_, envoi_.constData() + debutEnvoi_, size_t(enAttente()), MSG_NOSIGNAL);
+    while (EnAttenteEnvoi() > 0) {
+        const ssize_t n = ::send(fd_, envoi_.constData() + debutEnvoi_, size_t(EnAttenteEnvoi()), MSG_NOSIGNAL);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -435,7 +432,7 @@ bool Winsock::vide()
         finEcrite_ = fins_.front();
         fins_.pop_front();
     }
-    if (enAttente() == 0) {
+    if (EnAttenteEnvoi() == 0) {
         envoi_.resize(0);
         debutEnvoi_ = 0;
         ecriture_->setEnabled(false);

@@ -63,9 +63,9 @@ public:
 
     int State() const { return etat_; }
 
-    // This machine's IPv4 address in dotted text: the local end of the
-    // connection while connected, otherwise the address of the interface that
-    // holds the default route, 127.0.0.1 when there is none. Never 0.0.0.0.
+    // This machine's IPv4 address in dotted text, whatever the socket's
+    // state: the address of the interface that holds the default route,
+    // 127.0.0.1 when there is none. Never 0.0.0.0: receivers announce it.
     QString LocalIP() const;
 
     // The peer of the current or last connection; empty before the first.
@@ -81,6 +81,9 @@ public:
     // array gets the data without copies or allocations.
     void GetData(QByteArray &donnees);
     void Close();
+
+    // Bytes handed to SendData() that the system has not taken yet.
+    qint64 EnAttenteEnvoi() const { return envoi_.size() - debutEnvoi_; }
 
     // Why the last refused call was refused.
     QString DerniereErreur() const { return derniereErreur_; }
@@ -110,7 +113,6 @@ private:
     void echoueEnDiffere(int numero, const QString &description);
     bool vide();
     void termineElementEntame();
-    qint64 enAttente() const { return envoi_.size() - debutEnvoi_; }
 
     Genre genre_;
     int fd_ = -1;

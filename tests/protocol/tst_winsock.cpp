@@ -1,0 +1,345 @@
+#include "SandboxGuard.h"
+#include "protocol/Protocole.h"
+#include "protocol/Winsock.h"
+
+#include <QApplication>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QtTest>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+constexpr int Port = 5555;
+
+// A receiving end the way the receiver window uses the control: on a
+// request, close the listening socket and accept on it.
+struct Serveur
+{
+    Winsock w{Winsock::Genre::Tcp};
+    qint64 recus = 0;
+    qint64 annonces = 0;
+    QByteArray tampon;
+
+    explicit Serveur(int port)
+    {
+        w.setLocalPort(port);
+        QObject::connect(&w, &Winsock::ConnectionRequest, &w, [this](qint32 id) {
+            w.Close();
+            w.Accept(id);
+        });
+        QObject::connect(&w, &Winsock::DataArrival, &w, [this](qint64 n) {
+            annonces += n;
+            w.GetData(tampon);
+            recus += tampon.size();
+        });
+    }
+};
+
+// A listening socket that accepts nothing and reads nothing, so that the
+// sender's queue fills up.
+int ecouteSansLire(int port)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    const int oui = 1;
+    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &oui, sizeof oui);
+    const int petit = 4096;
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &petit, sizeof petit);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(quint16(port));
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::bind(fd, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0 || ::listen(fd, 1) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+}
+
+class TestWinsock : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void adresseLocale()
+    {
+        // The sandbox's default route goes through 10.44.0.1.
+        Winsock w(Winsock::Genre::Tcp);
+        QCOMPARE(w.LocalIP(), QStringLiteral("10.44.0.1"));
+        QVERIFY(w.Listen());
+        QCOMPARE(w.LocalIP(), QStringLiteral("10.44.0.1"));
+    }
+
+    void recoitToutEtCompte()
+    {
+        Serveur s(Port);
+        QVERIFY(s.w.Listen());
+        QCOMPARE(s.w.State(), int(Winsock::sckListening));
+        QTcpSocket client;
+        client.connectToHost(QHostAddress::LocalHost, Port);
+        QVERIFY(client.waitForConnected(5000));
+        const QByteArray donnees(3 * 1000 * 1000 + 17, 'x');
+        client.write(donnees);
+        QTRY_COMPARE_WITH_TIMEOUT(s.recus, qint64(donnees.size()), 10000);
+        QCOMPARE(s.annonces, s.recus);
+        QCOMPARE(s.w.State(), int(Winsock::sckConnected));
+        QCOMPARE(s.w.RemoteHostIP(), QStringLiteral("127.0.0.1"));
+    }
+
+    void fermetureDuPairPuisEcouteDeNouveau()
+    {
+        Serveur s(Port);
+        QSignalSpy fermetures(&s.w, &Winsock::Closed);
+        for (int tour = 0; tour < 3; ++tour) {
+            QVERIFY2(s.w.Listen(), qPrintable(s.w.DerniereErreur()));
+            QTcpSocket client;
+            client.connectToHost(QHostAddress::LocalHost, Port);
+            QVERIFY(client.waitForConnected(5000));
+            QTRY_COMPARE(s.w.State(), int(Winsock::sckConnected));
+            client.disconnectFromHost();
+            QVERIFY(fermetures.wait(5000));
+            QCOMPARE(s.w.State(), int(Winsock::sckClosed));
+        }
+    }
+
+    void fermetureLocalePuisEcouteDeNouveau()
+    {
+        // Closing our end first leaves the port in TIME_WAIT: listening again
+        // at once must still work.
+        Serveur s(Port);
+        for (int tour = 0; tour < 3; ++tour) {
+            QVERIFY2(s.w.Listen(), qPrintable(s.w.DerniereErreur()));
+            QTcpSocket client;
+            client.connectToHost(QHostAddress::LocalHost, Port);
+            QVERIFY(client.waitForConnected(5000));
+            QTRY_COMPARE(s.w.State(), int(Winsock::sckConnected));
+            s.w.Close();
+            QTRY_COMPARE(client.state(), QAbstractSocket::UnconnectedState);
+        }
+    }
+
+    void unSeulClientALaFois()
+    {
+        Serveur s(Port);
+        QVERIFY(s.w.Listen());
+        QTcpSocket premier;
+        premier.connectToHost(QHostAddress::LocalHost, Port);
+        QVERIFY(premier.waitForConnected(5000));
+        QTRY_COMPARE(s.w.State(), int(Winsock::sckConnected));
+        QTcpSocket second;
+        second.connectToHost(QHostAddress::LocalHost, Port);
+        QVERIFY(!second.waitForConnected(5000));
+        QCOMPARE(second.error(), QAbstractSocket::ConnectionRefusedError);
+    }
+
+    void demandeNonAccepteeRefusee()
+    {
+        Winsock w(Winsock::Genre::Tcp);
+        w.setLocalPort(Port);
+        QSignalSpy demandes(&w, &Winsock::ConnectionRequest);
+        QVERIFY(w.Listen());
+        QTcpSocket client;
+        client.connectToHost(QHostAddress::LocalHost, Port);
+        QVERIFY(demandes.wait(5000));
+        QTRY_COMPARE(client.state(), QAbstractSocket::UnconnectedState);
+        QVERIFY(!w.Accept(demandes.first().first().toInt()));
+        QVERIFY(!w.Accept(0));
+    }
+
+    void personneNEcoute()
+    {
+        Winsock w(Winsock::Genre::Tcp);
+        QSignalSpy erreurs(&w, &Winsock::Error);
+        QSignalSpy connexions(&w, &Winsock::Connected);
+        QVERIFY(w.Connect(QStringLiteral("127.0.0.1"), Port));
+        QVERIFY2(!w.Connect(QStringLiteral("127.0.0.1"), Port), "a second attempt while one is pending is refused");
+        QVERIFY(erreurs.wait(5000));
+        QCOMPARE(erreurs.count(), 1);
+        QCOMPARE(connexions.count(), 0);
+        QCOMPARE(w.State(), int(Winsock::sckClosed));
+        QVERIFY(w.Connect(QStringLiteral("127.0.0.1"), Port));
+        QVERIFY(erreurs.wait(5000));
+    }
+
+    void nomInconnu_data()
+    {
+        QTest::addColumn<QString>("hote");
+        QTest::newRow("unknown name") << QStringLiteral("hote-inconnu.invalid");
+        QTest::newRow("empty") << QString();
+        QTest::newRow("not an address") << QStringLiteral("999.1.2.3");
+    }
+
+    void nomInconnu()
+    {
+        QFETCH(QString, hote);
+        Winsock w(Winsock::Genre::Tcp);
+        QSignalSpy erreurs(&w, &Winsock::Error);
+        w.Connect(hote, Port);
+        QVERIFY(erreurs.wait(15000));
+        QCOMPARE(w.State(), int(Winsock::sckClosed));
+    }
+
+    void connecteEtEnvoieDansLOrdre()
+    {
+        QTcpServer serveur;
+        QVERIFY(serveur.listen(QHostAddress::LocalHost, Port));
+        Winsock w(Winsock::Genre::Tcp);
+        QSignalSpy connexions(&w, &Winsock::Connected);
+        QVERIFY(w.Connect(QStringLiteral("localhost"), Port));
+        QVERIFY(connexions.wait(5000));
+        QVERIFY(!w.Connect(QStringLiteral("127.0.0.1"), Port));
+        QTRY_VERIFY(serveur.hasPendingConnections());
+        QTcpSocket *pair = serveur.nextPendingConnection();
+        QByteArray attendu;
+        for (int i = 0; i < 3000; ++i) {
+            const QByteArray morceau = QByteArray::number(i) + ';';
+            attendu += morceau;
+            QVERIFY(w.SendData(morceau));
+        }
+        QByteArray recu;
+        QTRY_COMPARE_WITH_TIMEOUT((recu += pair->readAll()).size(), attendu.size(), 10000);
+        QCOMPARE(recu, attendu);
+        QSignalSpy fermetures(&w, &Winsock::Closed);
+        pair->close();
+        QVERIFY(fermetures.wait(5000));
+        QVERIFY(!w.SendData("x"));
+    }
+
+    void fileDEnvoiBornee()
+    {
+        const int ecoute = ecouteSansLire(Port);
+        QVERIFY(ecoute >= 0);
+        Winsock w(Winsock::Genre::Tcp);
+        QSignalSpy connexions(&w, &Winsock::Connected);
+        w.Connect(QStringLiteral("127.0.0.1"), Port);
+        QVERIFY(connexions.wait(5000));
+
+        // Nobody reads: the queue fills, and the SendData() that finds it full
+        // waits there, processing events, until the socket is closed.
+        qint64 plusGrandeFile = 0;
+        bool fermeePendantLAttente = false;
+        QTimer surveillant;
+        surveillant.setInterval(1);
+        connect(&surveillant, &QTimer::timeout, this, [&] {
+            plusGrandeFile = qMax(plusGrandeFile, w.EnAttenteEnvoi());
+            if (w.EnAttenteEnvoi() + Protocole::LongueurBloc > Winsock::FileEnvoiMax) {
+                fermeePendantLAttente = true;
+                w.Close();
+            }
+        });
+        surveillant.start();
+        const QByteArray bloc = Protocole::BlocMesure();
+        qint64 envoyes = 0;
+        QElapsedTimer garde;
+        garde.start();
+        while (w.SendData(bloc) && !garde.hasExpired(20000))
+            envoyes += bloc.size();
+        QVERIFY(fermeePendantLAttente);
+        QVERIFY(plusGrandeFile <= Winsock::FileEnvoiMax);
+        QVERIFY(envoyes > Winsock::FileEnvoiMax);
+        QCOMPARE(w.State(), int(Winsock::sckClosed));
+        ::close(ecoute);
+    }
+
+    void fermetureNeCoupePasUnEnvoi()
+    {
+        // The peer reads only once we close: by then the system has taken part
+        // of some block; what arrives must still be whole blocks.
+        const int ecoute = ecouteSansLire(Port);
+        QVERIFY(ecoute >= 0);
+        Winsock w(Winsock::Genre::Tcp);
+        QSignalSpy connexions(&w, &Winsock::Connected);
+        w.Connect(QStringLiteral("127.0.0.1"), Port);
+        QVERIFY(connexions.wait(5000));
+        const int pair = ::accept(ecoute, nullptr, nullptr);
+        QVERIFY(pair >= 0);
+        const QByteArray bloc = Protocole::BlocMesure();
+        for (int i = 0; i < 3000; ++i)
+            QVERIFY(w.SendData(bloc));
+        QTRY_VERIFY(w.EnAttenteEnvoi() > 0 && w.EnAttenteEnvoi() % bloc.size() != 0);
+
+        QByteArray recu;
+        std::thread lecteur([&] {
+            char morceau[65536];
+            ssize_t n;
+            while ((n = ::read(pair, morceau, sizeof morceau)) > 0)
+                recu.append(morceau, n);
+        });
+        w.Close();
+        lecteur.join();
+        ::close(pair);
+        ::close(ecoute);
+        QVERIFY(recu.size() > 0);
+        QCOMPARE(recu.size() % bloc.size(), 0);
+        QCOMPARE(recu.count('\r'), recu.size() / bloc.size());
+        QCOMPARE(recu.right(bloc.size()), bloc);
+    }
+
+    void diffusionEntendueParDeuxProgrammes()
+    {
+        Winsock premier(Winsock::Genre::Udp);
+        Winsock second(Winsock::Genre::Udp);
+        QVERIFY(premier.Bind(Protocole::Port));
+        QVERIFY2(second.Bind(Protocole::Port), "two copies on one machine both bind the port");
+        QSignalSpy arriveesPremier(&premier, &Winsock::DataArrival);
+        QSignalSpy arriveesSecond(&second, &Winsock::DataArrival);
+
+        Winsock emetteur(Winsock::Genre::Udp);
+        emetteur.setRemoteHost(QStringLiteral("255.255.255.255"));
+        emetteur.setRemotePort(Protocole::Port);
+        const QByteArray datagramme = Protocole::DatagrammePresence("10.44.0.1");
+        QVERIFY2(emetteur.SendData(datagramme), qPrintable(emetteur.DerniereErreur()));
+
+        QTRY_VERIFY(arriveesPremier.count() >= 1 && arriveesSecond.count() >= 1);
+        QCOMPARE(arriveesPremier.first().first().toLongLong(), qint64(datagramme.size()));
+        QByteArray recu;
+        premier.GetData(recu);
+        QCOMPARE(recu, datagramme);
+        second.GetData(recu);
+        QCOMPARE(recu, datagramme);
+    }
+
+    void grosDatagramme()
+    {
+        Winsock recepteur(Winsock::Genre::Udp);
+        QVERIFY(recepteur.Bind(Port));
+        QSignalSpy arrivees(&recepteur, &Winsock::DataArrival);
+        Winsock emetteur(Winsock::Genre::Udp);
+        emetteur.setRemoteHost(QStringLiteral("127.0.0.1"));
+        emetteur.setRemotePort(Port);
+        QByteArray gros(65507, '\xff');
+        gros[0] = '<';
+        QVERIFY(emetteur.SendData(gros));
+        QVERIFY(arrivees.wait(5000));
+        QByteArray recu;
+        recepteur.GetData(recu);
+        QCOMPARE(recu, gros);
+    }
+
+    void appelsRefuses()
+    {
+        Winsock udp(Winsock::Genre::Udp);
+        QVERIFY(!udp.Listen());
+        QVERIFY(!udp.Connect(QStringLiteral("127.0.0.1"), Port));
+        udp.setRemoteHost(QStringLiteral("pas une adresse"));
+        QVERIFY(!udp.SendData("x"));
+        Winsock tcp(Winsock::Genre::Tcp);
+        QVERIFY(!tcp.Bind(Port));
+        QVERIFY(!tcp.SendData("x"));
+        tcp.Close();
+        tcp.Close();
+        QCOMPARE(tcp.State(), int(Winsock::sckClosed));
+        QVERIFY(tcp.Listen());
+        QVERIFY(!tcp.Listen());
+    }
+};
+
+BANDEPASSANTE_NETWORK_TEST_MAIN(TestWinsock)
+#include "tst_winsock.moc"
