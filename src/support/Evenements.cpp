@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 
 #include <cstdlib>
+#include <ctime>
 
 namespace {
 
@@ -16,11 +17,29 @@ void quitteProcessus()
 
 ActionFin actionFin = &quitteProcessus;
 
+qint64 instantNs()
+{
+    timespec t;
+    ::clock_gettime(CLOCK_MONOTONIC, &t);
+    return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+
+// Looking at the event queue costs a system call and the dispatcher's
+// bookkeeping, several microseconds even when nothing is waiting: many times
+// a pass of the send loop. So the queue is looked at again only once this
+// long has passed since the last look; a yield in between returns at once.
+// Events then wait at most this long, far below what anyone can notice.
+constexpr qint64 IntervalleNs = 100 * 1000;
+
 }
 
 void TraiteEvenements()
 {
+    static qint64 derniere = 0;
+    if (instantNs() - derniere < IntervalleNs)
+        return;
     QCoreApplication::processEvents(QEventLoop::AllEvents);
+    derniere = instantNs();
 }
 
 void FinProgramme()

@@ -1,0 +1,184 @@
+// Benchmark harness: runs one measurement and prints its figures as
+// "name value" lines for bench/run. It drives the program's real windows,
+// pressing their buttons as a user would, or plays a plain peer.
+//
+//   banc puits SECONDES            counting TCP sink on port 4444, large reads
+//   banc source HOTE SECONDES      plain sender, large writes to HOTE:4444
+//   banc emetteur HOTE SECONDES    the transmitter window streaming to HOTE
+//   banc recepteur SECONDES        the receiver window, reception started
+//   banc complet SECONDES          both windows, transmitting to 127.0.0.1
+//   banc inactif SECONDES          both windows open, nothing pressed
+//
+// Every window mode prints the CPU time it used and its resident memory
+// 3 s after start and at the end;
+// the receiver modes print each one-second sample with the time it closed.
+#include "SandboxGuard.h"
+#include "gauge/Joge.h"
+#include "receiver/Form1.h"
+#include "transmitter/Form2.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+
+#include <arpa/inet.h>
+#include <cstdio>
+#include <netinet/in.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int Port = 4444;
+
+double secondesCpu()
+{
+    rusage r{};
+    ::getrusage(RUSAGE_SELF, &r);
+    return double(r.ru_utime.tv_sec + r.ru_stime.tv_sec) + (r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1e6;
+}
+
+long residentKo()
+{
+    QFile statut(QStringLiteral("/proc/self/status"));
+    if (!statut.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &ligne : statut.readAll().split('\n'))
+        if (ligne.startsWith("VmRSS:"))
+            return ligne.mid(6).trimmed().split(' ').first().toLong();
+    return -1;
+}
+
+sockaddr_in adresse(const char *hote)
+{
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(Port);
+    ::inet_pton(AF_INET, hote, &a.sin_addr);
+    return a;
+}
+
+int puits(double secondes)
+{
+    const int ecoute = ::socket(AF_INET, SOCK_STREAM, 0);
+    const int oui = 1;
+    ::setsockopt(ecoute, SOL_SOCKET, SO_REUSEADDR, &oui, sizeof oui);
+    sockaddr_in a = adresse("0.0.0.0");
+    if (::bind(ecoute, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0 || ::listen(ecoute, 1) != 0)
+        return 1;
+    std::printf("pret 1\n");
+    std::fflush(stdout);
+    const int c = ::accept(ecoute, nullptr, nullptr);
+    static char tampon[1 << 20];
+    long long total = 0;
+    // The clock starts with the first byte: a transmitter may take up to a
+    // second between its connection and its first block.
+    QElapsedTimer t;
+    ssize_t n;
+    while ((n = ::read(c, tampon, sizeof tampon)) > 0) {
+        if (!t.isValid())
+            t.start();
+        else
+            total += n;
+        if (t.elapsed() >= secondes * 1000)
+            break;
+    }
+    std::printf("octets %lld\nsecondes %.3f\n", total, t.isValid() ? t.nsecsElapsed() / 1e9 : 0.0);
+    return 0;
+}
+
+int source(const char *hote, double secondes)
+{
+    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a = adresse(hote);
+    QElapsedTimer t;
+    t.start();
+    while (::connect(s, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0) {
+        if (t.hasExpired(10000))
+            return 1;
+        ::usleep(20000);
+    }
+    static char tampon[1 << 20];
+    std::fill(std::begin(tampon), std::end(tampon), 'A');
+    long long total = 0;
+    t.restart();
+    while (t.elapsed() < secondes * 1000) {
+        const ssize_t n = ::send(s, tampon, sizeof tampon, MSG_NOSIGNAL);
+        if (n <= 0)
+            break;
+        total += n;
+    }
+    std::printf("octets %lld\nsecondes %.3f\n", total, t.elapsed() / 1000.0);
+    return 0;
+}
+
+// Prints every closed sample with the time it closed, in milliseconds since
+// the first one.
+void noteEchantillons(Joge *jauge)
+{
+    static QElapsedTimer horloge;
+    QObject::connect(jauge, &Joge::ChangementValeur, jauge, [](double &v) {
+        if (!horloge.isValid())
+            horloge.start();
+        std::printf("echantillon %.3f %.0f\n", horloge.nsecsElapsed() / 1e6, v);
+        std::fflush(stdout);
+    });
+}
+
+void appuie(QWidget *fenetre)
+{
+    QPushButton *bouton = fenetre->findChild<QPushButton *>(QStringLiteral("Command1"));
+    QTimer::singleShot(0, bouton, &QPushButton::click);
+}
+
+}
+
+int main(int argc, char *argv[])
+{
+    if (!SandboxGuard::requirePrivateNetwork())
+        return 2;
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: banc puits|source|emetteur|recepteur|complet|inactif [HOTE] SECONDES\n");
+        return 2;
+    }
+    const QByteArray mode(argv[1]);
+    const double secondes = std::atof(argv[argc - 1]);
+    if (mode == "puits")
+        return puits(secondes);
+    if (mode == "source")
+        return source(argv[2], secondes);
+
+    QApplication app(argc, argv);
+    std::unique_ptr<Form1> recepteur;
+    std::unique_ptr<Form2> emetteurSeul;
+    if (mode == "emetteur") {
+        emetteurSeul = std::make_unique<Form2>();
+        emetteurSeul->show();
+        emetteurSeul->findChild<QLineEdit *>(QStringLiteral("AdresseIP"))->setText(QString::fromLatin1(argv[2]));
+        appuie(emetteurSeul.get());
+    } else {
+        recepteur = std::make_unique<Form1>();
+        recepteur->show();
+        if (mode != "inactif") {
+            noteEchantillons(recepteur->findChild<Joge *>(QStringLiteral("Joge")));
+            appuie(recepteur.get());
+        }
+        if (mode == "complet")
+            QTimer::singleShot(100, recepteur.get(), [&] { appuie(recepteur->form2()); });
+    }
+
+    // Memory is compared from the point where a stream has settled.
+    long rss3s = -1;
+    QTimer::singleShot(3000, &app, [&] { rss3s = residentKo(); });
+    const double cpuDebut = secondesCpu();
+    QTimer::singleShot(int(secondes * 1000), &app, [&] {
+        std::printf("cpu %.3f\nrss_3s_ko %ld\nrss_fin_ko %ld\n", secondesCpu() - cpuDebut, rss3s, residentKo());
+        std::fflush(stdout);
+        std::_Exit(0);
+    });
+    return app.exec();
+}
