@@ -1,5 +1,6 @@
 #include "gauge/Joge.h"
 
+#include "gauge/JogeDessin.h"
 #include "support/Arrondi.h"
 
 #include <QPainter>
@@ -63,6 +64,7 @@ void Joge::resizeEvent(QResizeEvent *event)
 
 void Joge::paintEvent(QPaintEvent *)
 {
+    // The whole chart, every time: a few hundred lines.
     QPainter p(this);
-    p.fillRect(rect(), Qt::black);
+    DessineJoge(p, modele_, float(width()), float(height()));
 }

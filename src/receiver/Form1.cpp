@@ -2,8 +2,10 @@
 
 #include "gauge/Joge.h"
 #include "protocol/Protocole.h"
+#include "receiver/Etiquette.h"
 #include "support/Arrondi.h"
 #include "support/Evenements.h"
+#include "support/Formatage.h"
 #include "support/Twips.h"
 #include "transmitter/Form2.h"
 
@@ -21,11 +23,19 @@ Form1::Form1()
     Command1->setGeometry(RectTwips(120, 120, 2415, 315));
     connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
 
-    infos = new QLabel(QStringLiteral("infos"), this);
+    infos = new Etiquette(QStringLiteral("infos"), this);
     infos->setObjectName(QStringLiteral("infos"));
     infos->setGeometry(RectTwips(120, 480, 2535, 1455));
-    infos->setTextFormat(Qt::PlainText);
     infos->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    {
+        // Seven rows of 13 pixels and the widest figures (1023,9 Mb/s) fit
+        // the label's 169 x 97 pixels in DejaVu Sans at 11 pixels.
+        QFont police = infos->font();
+        police.setFamilies({QStringLiteral("DejaVu Sans")});
+        police.setStyleHint(QFont::SansSerif);
+        police.setPixelSize(11);
+        infos->setFont(police);
+    }
 
     jauge = new Joge(this);
     jauge->setObjectName(QStringLiteral("Joge"));
@@ -149,4 +159,46 @@ void Form1::SSID_Timer()
 
 void Form1::Timer1_Timer()
 {
+    const QChar cr(u'\r');
+    QString texte;
+    texte.reserve(192);
+    texte += QStringLiteral("Mon IP : ") + W.LocalIP() + cr;
+    texte += QStringLiteral("Connexion : ") + W.RemoteHostIP() + cr;
+    texte += QStringLiteral("local Port : ") + QString::number(W.LocalPort()) + cr;
+    texte += QStringLiteral("Données reçues : ") + FormateOctets(double(OctetsRecus_)) + QStringLiteral("/s") + cr;
+    texte += QStringLiteral("Données reçues : ") + FormateBits(double(OctetsRecus_)) + QStringLiteral("/s") + cr;
+    texte += QStringLiteral("Maximum : ") + FormateBits(jauge->maximum()) + QStringLiteral("/s") + cr;
+    texte += QStringLiteral("TaillePaquets : ") + FormateOctets(double(TaillePaquets_));
+    // Unchanged most of the time: the label repaints only when it changes.
+    infos->setCaption(texte);
+}
+
+void Form1::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    Form_Resize();
+}
+
+// Keeps the gauge's left margin on its right and below it. A minimised
+// window has no client area: the gauge keeps its size.
+void Form1::Form_Resize()
+{
+    if (isMinimized())
+        return;
+    const DimensionsJauge d = CalculeJauge(float(TwipsX(width())), float(TwipsY(height())),
+                                           float(TwipsX(jauge->x())), float(TwipsY(jauge->y())));
+    jauge->resize(d.largeur ? PixelsX(double(*d.largeur)) : jauge->width(),
+                  d.hauteur ? PixelsY(double(*d.hauteur)) : jauge->height());
+}
+
+Form1::DimensionsJauge Form1::CalculeJauge(float largeurClient, float hauteurClient, float gauche, float haut)
+{
+    DimensionsJauge d;
+    const float largeur = largeurClient - 2.0f * gauche;
+    const float hauteur = hauteurClient - haut - gauche;
+    if (largeur >= 0)
+        d.largeur = largeur;
+    if (hauteur >= 0)
+        d.hauteur = hauteur;
+    return d;
 }

@@ -6,7 +6,9 @@
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 
+class Etiquette;
 class Form2;
 class Joge;
 class QLabel;
@@ -38,8 +40,21 @@ public:
 
     Form2 *form2() const { return form2_.get(); }
 
+    // The gauge's width and height in twips for a client area of the given
+    // size, with the gauge's top-left corner at (gauche, haut): its left
+    // margin is repeated on its right and below it. Computed in single
+    // precision; a dimension that would be negative is left out, and the
+    // gauge keeps it.
+    struct DimensionsJauge
+    {
+        std::optional<float> largeur;
+        std::optional<float> hauteur;
+    };
+    static DimensionsJauge CalculeJauge(float largeurClient, float hauteurClient, float gauche, float haut);
+
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void Form_Load();
@@ -51,11 +66,13 @@ private:
     void Joge_ChangementValeur(double &Valeur);
     void SSID_Timer();
     void Timer1_Timer();
+    void Form_Resize();
     void EcouteDeNouveau();
     void Ecoute();
 
     QPushButton *Command1;
-    QLabel *infos;
+    // The statistics: seven lines joined by carriage returns.
+    Etiquette *infos;
     Joge *jauge;
     // Shown over the gauge while port 4444 could not be opened, so that the
     // window never pretends to receive.

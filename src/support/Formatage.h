@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+// A quantity of data as short French text with its unit, in powers of two.
+//
+// FormateOctets(v): below 1024 bytes, v as a general number then " Octets"
+// (at most 15 significant digits, no trailing zeros, "," before the
+// decimals: "111,1 Octets", "-5 Octets"); from 1024 on, v in Ko, Mo or Go
+// (1024, 1048576, 1073741824 bytes) with one true decimal: "1,5 Ko".
+// FormateBits(v) takes bytes too and writes 8 × v in " Bits", " Kb", " Mb"
+// or " Gb" by the same rule.
+//
+// The decimal is v / unit rounded to the nearest tenth, halves to the even
+// tenth. A value that rounds up to 1024,0 of a unit is written in the next
+// unit instead (1048575 bytes are "1,0 Mo", not "1024,0 Ko"); above a
+// thousand Go the figure simply grows. Every value gives a text, however
+// large; infinities and NaN are written as general numbers.
+QString FormateOctets(double value);
+QString FormateBits(double value);
