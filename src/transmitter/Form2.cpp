@@ -1,31 +1,55 @@
 #include "transmitter/Form2.h"
 
 #include "protocol/Protocole.h"
+#include "support/Attente.h"
 #include "support/Evenements.h"
+#include "support/Navigateur.h"
 #include "support/Twips.h"
 
 #include <QCloseEvent>
+#include <QFont>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPalette>
 #include <QPushButton>
 
+#include <optional>
+
 Form2::Form2()
+    : bloc_(Protocole::BlocMesure())
 {
     setWindowTitle(QStringLiteral("Emetteur"));
     setGeometry(RectTwips(7665, 1680, 2700, 2520));
+    {
+        // "Connecté - DECONNECTER" fits the 153-pixel button, and an address
+        // the 19-pixel box, in DejaVu Sans at 11 pixels.
+        QFont police = font();
+        police.setFamilies({QStringLiteral("DejaVu Sans")});
+        police.setStyleHint(QFont::SansSerif);
+        police.setPixelSize(11);
+        setFont(police);
+    }
 
-    Command1 = new QPushButton(QStringLiteral("Démarre Emetteur"), this);
+    Command1 = new QPushButton(demarre_, this);
     Command1->setObjectName(QStringLiteral("Command1"));
     Command1->setGeometry(RectTwips(120, 120, 2295, 375));
+    connect(Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
 
     AdresseIP = new QLineEdit(QStringLiteral("127.0.0.1"), this);
     AdresseIP->setObjectName(QStringLiteral("AdresseIP"));
     AdresseIP->setGeometry(RectTwips(120, 600, 2295, 285));
+    DefinitFond(FondBlanc);
 
     ListeServeur = new QListWidget(this);
     ListeServeur->setObjectName(QStringLiteral("ListeServeur"));
     ListeServeur->setGeometry(RectTwips(840, 960, 1575, 1035));
+    ListeServeur->setSortingEnabled(false);
+    ListeServeur->setSelectionMode(QAbstractItemView::SingleSelection);
+    // A selection by mouse or keyboard copies the entry; so does a click on
+    // the entry that is already selected, after the box has been edited.
+    connect(ListeServeur, &QListWidget::itemSelectionChanged, this, &Form2::ListeServeur_Click);
+    connect(ListeServeur, &QListWidget::itemClicked, this, &Form2::ListeServeur_Click);
 
     Label2 = new QLabel(QStringLiteral("Serveurs"), this);
     Label2->setObjectName(QStringLiteral("Label2"));
@@ -35,6 +59,7 @@ Form2::Form2()
     Command2 = new QPushButton(QStringLiteral("Trevalon"), this);
     Command2->setObjectName(QStringLiteral("Command2"));
     Command2->setGeometry(RectTwips(120, 2160, 2295, 255));
+    connect(Command2, &QPushButton::clicked, this, &Form2::Command2_Click);
 
     setTabOrder(Command1, AdresseIP);
     setTabOrder(AdresseIP, ListeServeur);
@@ -42,8 +67,15 @@ Form2::Form2()
     setTabOrder(Label2, Command2);
 
     W.setObjectName(QStringLiteral("W"));
+    connect(&W, &Winsock::Connected, this, &Form2::W_Connect);
+    connect(&W, &Winsock::Closed, this, &Form2::W_Close);
+    connect(&W, &Winsock::Error, this, &Form2::W_Error);
     WssidReceptor.setObjectName(QStringLiteral("WssidReceptor"));
+    connect(&WssidReceptor, &Winsock::DataArrival, this, &Form2::WssidReceptor_DataArrival);
+
+    Clignotement.setObjectName(QStringLiteral("Clignotement"));
     Clignotement.setInterval(100);
+    connect(&Clignotement, &QTimer::timeout, this, &Form2::Clignotement_Timer);
     Clignotement.start();
 
     Form_Load();
@@ -57,5 +89,115 @@ void Form2::Form_Load()
 void Form2::closeEvent(QCloseEvent *event)
 {
     event->accept();
+    Form_QueryUnload();
+}
+
+// Closing is never refused, and nothing may run after it: the loops of a
+// click handler below us on the stack must not resume.
+void Form2::Form_QueryUnload()
+{
     FinProgramme();
+}
+
+QString Form2::Etat() const
+{
+    return Command1->text();
+}
+
+// Every socket call here may be refused (a Connect while an attempt is
+// pending, a SendData on a closed socket): the handler goes on regardless.
+void Form2::Command1_Click()
+{
+    if (Etat() == connecte_) {
+        // Set first: the send loop of the run that is sending ends at its
+        // next test, and the close drops whatever it had not handed over.
+        Command1->setText(demarre_);
+        W.Close();
+        return;
+    }
+
+    W.Close();
+    W.Connect(AdresseIP->text(), Protocole::Port);
+    Command1->setText(connexion_);
+
+    // The connect wait. A pass that has begun runs to its end, connect
+    // request included, whatever happened meanwhile.
+    while (Etat() == connexion_) {
+        Attente(1, false);
+        TraiteEvenements();
+        W.Connect(AdresseIP->text(), Protocole::Port);
+    }
+
+    // The send loop. SendData waits, keeping events flowing, while the
+    // socket's queue is full, so memory stays bounded on a slow link.
+    while (Etat() != demarre_) {
+        W.SendData(bloc_);
+        TraiteEvenements();
+    }
+}
+
+void Form2::Command2_Click()
+{
+    OuvreNavigateur(AdresseFabricant);
+}
+
+void Form2::W_Connect()
+{
+    Command1->setText(connecte_);
+}
+
+void Form2::W_Close()
+{
+    W.Close();
+    Command1->setText(demarre_);
+}
+
+void Form2::W_Error(int, const QString &)
+{
+    W.Close();
+    Command1->setText(demarre_);
+}
+
+void Form2::DefinitFond(QRgb couleur)
+{
+    QPalette palette = AdresseIP->palette();
+    if (palette.color(QPalette::Base).rgba() == couleur && AdresseIP->testAttribute(Qt::WA_SetPalette))
+        return;
+    palette.setColor(QPalette::Base, QColor::fromRgba(couleur));
+    AdresseIP->setPalette(palette);
+}
+
+void Form2::Clignotement_Timer()
+{
+    if (Etat() != demarre_)
+        DefinitFond(AdresseIP->palette().color(QPalette::Base).rgba() == FondJaune ? FondBlanc : FondJaune);
+    if (Etat() == demarre_)
+        DefinitFond(FondBlanc);
+}
+
+void Form2::WssidReceptor_DataArrival(qint64)
+{
+    WssidReceptor.GetData(datagramme_);
+    TraiteDatagramme(datagramme_);
+}
+
+void Form2::TraiteDatagramme(const QByteArray &datagramme)
+{
+    const std::optional<QByteArray> adresse = Protocole::AdresseAnnoncee(datagramme);
+    if (!adresse || adresse->isEmpty())
+        return;
+    // One character per byte; entries are shown as plain text.
+    const QString serveur = QString::fromLatin1(*adresse);
+    if (serveurs_.contains(serveur) || ListeServeur->count() >= ServeursMax)
+        return;
+    serveurs_.insert(serveur);
+    ListeServeur->addItem(serveur);
+}
+
+void Form2::ListeServeur_Click()
+{
+    const QList<QListWidgetItem *> choisis = ListeServeur->selectedItems();
+    if (choisis.isEmpty())
+        return;
+    AdresseIP->setText(choisis.first()->text());
 }
