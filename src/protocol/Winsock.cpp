@@ -241,7 +241,6 @@ bool Winsock::Connect(const QString &hote, int port)
         return refuse(QStringLiteral("an attempt is pending or a connection is up"));
     remoteHost_ = hote;
     remotePort_ = port;
-    portVise_ = port;
     etat_ = sckResolvingHost;
     QHostAddress adresse;
     if (adresse.setAddress(hote) && adresse.protocol() == QHostAddress::IPv4Protocol) {
@@ -274,7 +273,7 @@ void Winsock::connecteA(const QHostAddress &adresse)
         echoueEnDiffere(errno, derniereErreur_);
         return;
     }
-    const sockaddr_in a = adresseSocket(adresse.toIPv4Address(), portVise_);
+    const sockaddr_in a = adresseSocket(adresse.toIPv4Address(), remotePort_);
     remoteHostIp_ = adresse.toString();
     if (::connect(fd_, reinterpret_cast<const sockaddr *>(&a), sizeof a) == 0) {
         etat_ = sckConnected;
@@ -335,12 +334,8 @@ void Winsock::echoueEnDiffere(int numero, const QString &description)
     }, Qt::QueuedConnection);
 }
 
-bool Winsock::Bind(int port)
+bool Winsock::ouvreUdp()
 {
-    if (genre_ != Genre::Udp)
-        return refuse(QStringLiteral("Bind needs a UDP socket"));
-    if (etat_ != sckClosed)
-        return refuse(QStringLiteral("the socket is not closed"));
     if (!ouvre(SOCK_DGRAM))
         return false;
     const int oui = 1;
@@ -348,6 +343,17 @@ bool Winsock::Bind(int port)
     // port and hear the broadcasts.
     ::setsockopt(fd_, SOL_SOCKET, SO_REUSEADDR, &oui, sizeof oui);
     ::setsockopt(fd_, SOL_SOCKET, SO_BROADCAST, &oui, sizeof oui);
+    return true;
+}
+
+bool Winsock::Bind(int port)
+{
+    if (genre_ != Genre::Udp)
+        return refuse(QStringLiteral("Bind needs a UDP socket"));
+    if (etat_ != sckClosed)
+        return refuse(QStringLiteral("the socket is not closed"));
+    if (!ouvreUdp())
+        return false;
     const sockaddr_in a = adresseSocket(INADDR_ANY, port);
     if (::bind(fd_, reinterpret_cast<const sockaddr *>(&a), sizeof a) != 0) {
         const int numero = errno;
@@ -367,10 +373,8 @@ bool Winsock::SendData(const QByteArray &donnees)
         if (!hote.setAddress(remoteHost_) || hote.protocol() != QHostAddress::IPv4Protocol)
             return refuse(QStringLiteral("the remote host is not an IPv4 address"));
         if (fd_ < 0) {
-            if (!ouvre(SOCK_DGRAM))
+            if (!ouvreUdp())
                 return false;
-            const int oui = 1;
-            ::setsockopt(fd_, SOL_SOCKET, SO_BROADCAST, &oui, sizeof oui);
             etat_ = sckOpen;
             surveille();
         }

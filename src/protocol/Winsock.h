@@ -98,6 +98,7 @@ signals:
 private:
     bool refuse(const QString &pourquoi);
     bool ouvre(int type);
+    bool ouvreUdp();
     void surveille();
     void fermeDescripteur();
     void surLecture();
@@ -128,7 +129,6 @@ private:
     int remotePort_ = 0;
     QString remoteHostIp_;
     int recherche_ = -1;
-    int portVise_ = 0;
 
     qint32 derniereDemande_ = 0;
     int demandeFd_ = -1;
