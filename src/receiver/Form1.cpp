@@ -27,15 +27,9 @@ Form1::Form1()
     infos->setObjectName(QStringLiteral("infos"));
     infos->setGeometry(RectTwips(120, 480, 2535, 1455));
     infos->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    {
-        // Seven rows of 13 pixels and the widest figures (1023,9 Mb/s) fit
-        // the label's 169 x 97 pixels in DejaVu Sans at 11 pixels.
-        QFont police = infos->font();
-        police.setFamilies({QStringLiteral("DejaVu Sans")});
-        police.setStyleHint(QFont::SansSerif);
-        police.setPixelSize(11);
-        infos->setFont(police);
-    }
+    // Seven rows of 13 pixels and the widest figures (1023,9 Mb/s) fit the
+    // label's 169 x 97 pixels.
+    PoliceCompacte(infos);
 
     jauge = new Joge(this);
     jauge->setObjectName(QStringLiteral("Joge"));

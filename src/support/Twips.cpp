@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QWidget>
 
 #include <cmath>
 
@@ -52,4 +53,13 @@ double TwipsY(int pixels)
 QRect RectTwips(int gauche, int haut, int largeur, int hauteur)
 {
     return QRect(PixelsX(gauche), PixelsY(haut), PixelsX(largeur), PixelsY(hauteur));
+}
+
+void PoliceCompacte(QWidget *w)
+{
+    QFont police = w->font();
+    police.setFamilies({QStringLiteral("DejaVu Sans")});
+    police.setStyleHint(QFont::SansSerif);
+    police.setPixelSize(11);
+    w->setFont(police);
 }

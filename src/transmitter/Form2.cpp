@@ -7,7 +7,6 @@
 #include "support/Twips.h"
 
 #include <QCloseEvent>
-#include <QFont>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -21,15 +20,9 @@ Form2::Form2()
 {
     setWindowTitle(QStringLiteral("Emetteur"));
     setGeometry(RectTwips(7665, 1680, 2700, 2520));
-    {
-        // "Connecté - DECONNECTER" fits the 153-pixel button, and an address
-        // the 19-pixel box, in DejaVu Sans at 11 pixels.
-        QFont police = font();
-        police.setFamilies({QStringLiteral("DejaVu Sans")});
-        police.setStyleHint(QFont::SansSerif);
-        police.setPixelSize(11);
-        setFont(police);
-    }
+    // "Connecté - DECONNECTER" fits the 153-pixel button, and an address the
+    // 19-pixel box.
+    PoliceCompacte(this);
 
     Command1 = new QPushButton(demarre_, this);
     Command1->setObjectName(QStringLiteral("Command1"));
