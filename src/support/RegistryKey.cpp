@@ -19,6 +19,29 @@ QString listingFailure()
     return QStringLiteral("Unable to retrieve value names for registry key");
 }
 
+// The loop that the three listings share: one name area of 4096 blanks, kept
+// from call to call, and indexes from 0 until the store answers anything but
+// success. step makes the call for one index into the area and takes the name
+// it found; the status that ended the loop is returned. Everything else is
+// each listing's own:
+//
+//                      ValueNames              SubKeyNames, SubValueNames
+//   capacity given     4096                    512
+//   name taken         the returned length     up to the first zero
+//   unnamed value      skipped                 listed as "" (SubValueNames)
+//   ended by not 259   raises                  absorbed; the result is nothing
+//   past 32,767 names  overflow error          replaces the last entry
+template <typename Step>
+Store::Status enumerateNames(Step step)
+{
+    QByteArray area(NameAreaSize, ' ');
+    quint32 index = 0;
+    Store::Status status = Store::ERROR_SUCCESS;
+    while ((status = step(index, area)) == Store::ERROR_SUCCESS)
+        ++index;
+    return status;
+}
+
 }
 
 RegistryKey::RegistryKey(RegistryStore &store)
@@ -123,24 +146,22 @@ void RegistryKey::value(const QString &sName, const QVariant &vValue)
 
 QStringList RegistryKey::ValueNames()
 {
-    QByteArray area(NameAreaSize, ' ');
-    quint32 index = 0;
     qint16 count = 0;
     QStringList names;
-    Store::Status status = Store::ERROR_SUCCESS;
-    for (;;) {
+    const Store::Status status = enumerateNames([&](quint32 index, QByteArray &area) {
         quint32 length = NameAreaSize;
-        status = store.RegEnumValueA(hkeyCurrent, index, area.data(), &length);
-        if (status != Store::ERROR_SUCCESS)
-            break;
+        const Store::Status found = store.RegEnumValueA(hkeyCurrent, index, area.data(), &length);
+        if (found != Store::ERROR_SUCCESS)
+            return found;
+        // The unnamed value has length 0 and is left out.
         if (length > 0) {
             if (count == MaxNames)
                 throw std::overflow_error("Overflow");
             ++count;
             names.append(QString::fromLatin1(area.left(qsizetype(length))));
         }
-        ++index;
-    }
+        return found;
+    });
     if (status != Store::ERROR_NO_MORE_ITEMS)
         throw RegistryError(status, QStringLiteral("RegistryKey.GetValues"), listingFailure());
     return names;
@@ -202,20 +223,17 @@ quint32 RegistryKey::GetRegistryValueLen(const QString &sName)
 std::optional<QStringList> RegistryKey::listNames(RegistryStore::Operation operation)
 {
     lastAbsorbed.reset();
-    QByteArray area(NameAreaSize, ' ');
-    quint32 index = 0;
     qint16 count = 0;
     QStringList names;
-    Store::Status status = Store::ERROR_SUCCESS;
-    for (;;) {
-        if (operation == Store::Operation::EnumKey) {
-            status = store.RegEnumKeyA(hkeyCurrent, index, area.data(), ShortNameCapacity);
-        } else {
-            quint32 capacity = ShortNameCapacity;
-            status = store.RegEnumValueA(hkeyCurrent, index, area.data(), &capacity);
-        }
-        if (status != Store::ERROR_SUCCESS)
-            break;
+    const Store::Status status = enumerateNames([&](quint32 index, QByteArray &area) {
+        quint32 capacity = ShortNameCapacity;
+        const Store::Status found = operation == Store::Operation::EnumKey
+                                        ? store.RegEnumKeyA(hkeyCurrent, index, area.data(), capacity)
+                                        : store.RegEnumValueA(hkeyCurrent, index, area.data(), &capacity);
+        if (found != Store::ERROR_SUCCESS)
+            return found;
+        // The length the store gives back is not used: the name ends at the
+        // first zero, and the unnamed value is listed as "".
         const qsizetype zero = area.indexOf('\0');
         const QString name = QString::fromLatin1(zero < 0 ? area : area.left(zero));
         if (count < MaxNames) {
@@ -224,8 +242,8 @@ std::optional<QStringList> RegistryKey::listNames(RegistryStore::Operation opera
         } else {
             names.last() = name;
         }
-        ++index;
-    }
+        return found;
+    });
     if (status == Store::ERROR_NO_MORE_ITEMS)
         return names;
     absorb(RegistryError(status, QStringLiteral("RegistryKey.GetValues"), listingFailure()));

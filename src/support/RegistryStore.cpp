@@ -30,6 +30,9 @@ bool allowed(quint32 rights, quint32 needed)
     return (rights & needed) == needed;
 }
 
+// For the operations that work with whatever rights the handle carries.
+constexpr quint32 AnyRights = 0;
+
 }
 
 struct RegistryStore::Key
@@ -50,6 +53,19 @@ struct RegistryStore::Key
     QHash<QByteArray, std::size_t> valueByName;
 
     Key *child(const QByteArray &childName) const { return subKeyByName.value(folded(childName), nullptr); }
+
+    // The key reached by following names down from this one, or nullptr
+    // when one of them is missing.
+    Key *descendant(const QList<QByteArray> &names)
+    {
+        Key *key = this;
+        for (const QByteArray &name : names) {
+            key = key->child(name);
+            if (!key)
+                return nullptr;
+        }
+        return key;
+    }
 
     Key *addChild(const QByteArray &childName, const QByteArray &childClass)
     {
@@ -146,6 +162,19 @@ RegistryStore::Status RegistryStore::intercept(Operation operation, Handle hKey)
     return interceptor ? interceptor(operation, hKey) : ERROR_SUCCESS;
 }
 
+RegistryStore::Opened RegistryStore::enter(Operation operation, Handle hKey, quint32 neededRights,
+                                           bool parametersValid)
+{
+    if (const Status status = intercept(operation, hKey))
+        return {nullptr, 0, status};
+    if (!parametersValid)
+        return {nullptr, 0, ERROR_INVALID_PARAMETER};
+    const Opened opened = resolve(hKey);
+    if (opened.key && !allowed(opened.rights, neededRights))
+        return {nullptr, 0, ERROR_ACCESS_DENIED};
+    return opened;
+}
+
 RegistryStore::Handle RegistryStore::issue(Key *key, quint32 rights)
 {
     const Handle handle = nextHandle;
@@ -158,11 +187,7 @@ RegistryStore::Status RegistryStore::RegOpenKeyExA(Handle hKey, const QByteArray
                                                    quint32 samDesired, Handle *phkResult)
 {
     Q_UNUSED(options);
-    if (const Status status = intercept(Operation::OpenKey, hKey))
-        return status;
-    if (!phkResult)
-        return ERROR_INVALID_PARAMETER;
-    const Opened parent = resolve(hKey);
+    const Opened parent = enter(Operation::OpenKey, hKey, AnyRights, phkResult != nullptr);
     if (!parent.key)
         return parent.status;
     const auto names = splitPath(subKey);
@@ -173,12 +198,9 @@ RegistryStore::Status RegistryStore::RegOpenKeyExA(Handle hKey, const QByteArray
         *phkResult = hKey;
         return ERROR_SUCCESS;
     }
-    Key *key = parent.key;
-    for (const QByteArray &name : *names) {
-        key = key->child(name);
-        if (!key)
-            return ERROR_FILE_NOT_FOUND;
-    }
+    Key *key = parent.key->descendant(*names);
+    if (!key)
+        return ERROR_FILE_NOT_FOUND;
     *phkResult = issue(key, samDesired);
     return ERROR_SUCCESS;
 }
@@ -188,11 +210,8 @@ RegistryStore::Status RegistryStore::RegCreateKeyExA(Handle hKey, const QByteArr
                                                      Handle *phkResult, quint32 *disposition)
 {
     Q_UNUSED(options);
-    if (const Status status = intercept(Operation::CreateKey, hKey))
-        return status;
-    if (reserved != 0 || !phkResult)
-        return ERROR_INVALID_PARAMETER;
-    const Opened parent = resolve(hKey);
+    // The right to create is needed only once a key is missing.
+    const Opened parent = enter(Operation::CreateKey, hKey, AnyRights, reserved == 0 && phkResult);
     if (!parent.key)
         return parent.status;
     const auto names = splitPath(subKey);
@@ -216,6 +235,8 @@ RegistryStore::Status RegistryStore::RegCreateKeyExA(Handle hKey, const QByteArr
     return ERROR_SUCCESS;
 }
 
+// Only the interceptor comes first here: a handle to a deleted key still
+// closes, so the handle is not resolved.
 RegistryStore::Status RegistryStore::RegCloseKey(Handle hKey)
 {
     if (const Status status = intercept(Operation::CloseKey, hKey))
@@ -228,13 +249,10 @@ RegistryStore::Status RegistryStore::RegCloseKey(Handle hKey)
 RegistryStore::Status RegistryStore::RegQueryValueExA(Handle hKey, const QByteArray &valueName, quint32 *type,
                                                       char *data, quint32 *cbData)
 {
-    if (const Status status = intercept(Operation::QueryValue, hKey))
-        return status;
-    const Opened opened = resolve(hKey);
+    const Opened opened = enter(Operation::QueryValue, hKey, KEY_QUERY_VALUE);
     if (!opened.key)
         return opened.status;
-    if (!allowed(opened.rights, KEY_QUERY_VALUE))
-        return ERROR_ACCESS_DENIED;
+    // Checked only once the key is known to be readable.
     if (data && !cbData)
         return ERROR_INVALID_PARAMETER;
     const Key::NamedValue *found = opened.key->findValue(valueName);
@@ -257,15 +275,9 @@ RegistryStore::Status RegistryStore::RegQueryValueExA(Handle hKey, const QByteAr
 RegistryStore::Status RegistryStore::RegSetValueExA(Handle hKey, const QByteArray &valueName, quint32 reserved,
                                                     quint32 type, const char *data, quint32 cbData)
 {
-    if (const Status status = intercept(Operation::SetValue, hKey))
-        return status;
-    if (reserved != 0 || (!data && cbData > 0))
-        return ERROR_INVALID_PARAMETER;
-    const Opened opened = resolve(hKey);
+    const Opened opened = enter(Operation::SetValue, hKey, KEY_SET_VALUE, reserved == 0 && (data || cbData == 0));
     if (!opened.key)
         return opened.status;
-    if (!allowed(opened.rights, KEY_SET_VALUE))
-        return ERROR_ACCESS_DENIED;
     opened.key->setValue(valueName, {type, QByteArray(data, qsizetype(cbData))});
     return ERROR_SUCCESS;
 }
@@ -273,15 +285,9 @@ RegistryStore::Status RegistryStore::RegSetValueExA(Handle hKey, const QByteArra
 RegistryStore::Status RegistryStore::RegEnumValueA(Handle hKey, quint32 index, char *valueName,
                                                    quint32 *cchValueName)
 {
-    if (const Status status = intercept(Operation::EnumValue, hKey))
-        return status;
-    if (!valueName || !cchValueName)
-        return ERROR_INVALID_PARAMETER;
-    const Opened opened = resolve(hKey);
+    const Opened opened = enter(Operation::EnumValue, hKey, KEY_QUERY_VALUE, valueName && cchValueName);
     if (!opened.key)
         return opened.status;
-    if (!allowed(opened.rights, KEY_QUERY_VALUE))
-        return ERROR_ACCESS_DENIED;
     if (index >= opened.key->values.size())
         return ERROR_NO_MORE_ITEMS;
     const QByteArray &name = opened.key->values[index].name;
@@ -295,15 +301,9 @@ RegistryStore::Status RegistryStore::RegEnumValueA(Handle hKey, quint32 index, c
 
 RegistryStore::Status RegistryStore::RegEnumKeyA(Handle hKey, quint32 index, char *name, quint32 cchName)
 {
-    if (const Status status = intercept(Operation::EnumKey, hKey))
-        return status;
-    if (!name)
-        return ERROR_INVALID_PARAMETER;
-    const Opened opened = resolve(hKey);
+    const Opened opened = enter(Operation::EnumKey, hKey, KEY_ENUMERATE_SUB_KEYS, name != nullptr);
     if (!opened.key)
         return opened.status;
-    if (!allowed(opened.rights, KEY_ENUMERATE_SUB_KEYS))
-        return ERROR_ACCESS_DENIED;
     if (index >= opened.key->subKeys.size())
         return ERROR_NO_MORE_ITEMS;
     const QByteArray &subKeyName = opened.key->subKeys[index]->name;
@@ -316,9 +316,7 @@ RegistryStore::Status RegistryStore::RegEnumKeyA(Handle hKey, quint32 index, cha
 
 RegistryStore::Status RegistryStore::RegDeleteKeyA(Handle hKey, const QByteArray &subKey)
 {
-    if (const Status status = intercept(Operation::DeleteKey, hKey))
-        return status;
-    const Opened parent = resolve(hKey);
+    const Opened parent = enter(Operation::DeleteKey, hKey, AnyRights);
     if (!parent.key)
         return parent.status;
     const auto names = splitPath(subKey);
@@ -326,12 +324,9 @@ RegistryStore::Status RegistryStore::RegDeleteKeyA(Handle hKey, const QByteArray
         return ERROR_BAD_PATHNAME;
     if (names->isEmpty())
         return ERROR_INVALID_PARAMETER;
-    Key *key = parent.key;
-    for (const QByteArray &name : *names) {
-        key = key->child(name);
-        if (!key)
-            return ERROR_FILE_NOT_FOUND;
-    }
+    Key *key = parent.key->descendant(*names);
+    if (!key)
+        return ERROR_FILE_NOT_FOUND;
     if (!key->subKeys.empty())
         return ERROR_ACCESS_DENIED;
     std::unique_ptr<Key> removed = key->parent->takeChild(key);
@@ -345,13 +340,9 @@ RegistryStore::Status RegistryStore::RegDeleteKeyA(Handle hKey, const QByteArray
 
 RegistryStore::Status RegistryStore::RegDeleteValueA(Handle hKey, const QByteArray &valueName)
 {
-    if (const Status status = intercept(Operation::DeleteValue, hKey))
-        return status;
-    const Opened opened = resolve(hKey);
+    const Opened opened = enter(Operation::DeleteValue, hKey, KEY_SET_VALUE);
     if (!opened.key)
         return opened.status;
-    if (!allowed(opened.rights, KEY_SET_VALUE))
-        return ERROR_ACCESS_DENIED;
     return opened.key->removeValue(valueName) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
 }
 
@@ -361,12 +352,7 @@ RegistryStore::Key *RegistryStore::keyAt(Handle root, const QByteArray &path) co
     const auto names = splitPath(path);
     if (!key || !names)
         return nullptr;
-    for (const QByteArray &name : *names) {
-        key = key->child(name);
-        if (!key)
-            return nullptr;
-    }
-    return key;
+    return key->descendant(*names);
 }
 
 RegistryStore::Key *RegistryStore::makeKey(Handle root, const QByteArray &path)

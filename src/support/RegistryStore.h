@@ -143,6 +143,11 @@ private:
 
     Opened resolve(Handle hKey) const;
     Status intercept(Operation operation, Handle hKey);
+    // What every operation but closing checks first, in this order: the
+    // interceptor, the operation's own parameters, the handle, and the rights
+    // the operation needs. Passed, the key and the handle's rights with
+    // status 0; failed, no key and the status to return.
+    Opened enter(Operation operation, Handle hKey, quint32 neededRights, bool parametersValid = true);
     Handle issue(Key *key, quint32 rights);
     Key *rootKey(Handle root) const;
     // The key at path below a root, or nullptr; makeKey adds what is missing.

@@ -1,3 +1,4 @@
+#include "FauxNavigateur.h"
 #include "support/Navigateur.h"
 #include "support/RegistryKey.h"
 
@@ -301,30 +302,14 @@ private slots:
     {
         QFETCH(QString, commande);
         QFETCH(QStringList, arguments);
-        QTemporaryDir dossier;
-        QVERIFY(dossier.isValid());
-        QVERIFY(QDir(dossier.path()).mkdir(QStringLiteral("Mon navigateur")));
-        const QString stub = dossier.filePath(QStringLiteral("Mon navigateur/navi gateur"));
-        const QString appel = dossier.filePath(QStringLiteral("Mon navigateur/appel.txt"));
-        QFile script(stub);
-        QVERIFY(script.open(QIODevice::WriteOnly));
-        script.write("#!/bin/sh\n"
-                     "ici=$(dirname \"$0\")\n"
-                     "printf '[%s]\\n' \"$@\" > \"$ici/appel.part\"\n"
-                     "mv \"$ici/appel.part\" \"$ici/appel.txt\"\n");
-        script.close();
-        QVERIFY(script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        FauxNavigateur navigateur;
+        QVERIFY(navigateur.pret());
 
-        poseCommande(commande.replace(QStringLiteral("STUB"), stub).toLatin1());
+        poseCommande(commande.replace(QStringLiteral("STUB"), navigateur.chemin()).toLatin1());
         OuvreNavigateur(AdresseFabricant);
 
-        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(appel), 20000);
-        QFile enregistrement(appel);
-        QVERIFY(enregistrement.open(QIODevice::ReadOnly));
-        QStringList attendu;
-        for (const QString &argument : arguments)
-            attendu << QLatin1Char('[') + argument + QLatin1Char(']');
-        QCOMPARE(QString::fromLatin1(enregistrement.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts), attendu);
+        QTRY_VERIFY_WITH_TIMEOUT(navigateur.appele(), 20000);
+        QCOMPARE(navigateur.arguments(), arguments);
     }
 };
 
