@@ -173,7 +173,7 @@ void TestEmetteur::echecDeConnexion()
     s.puis([&] { appuie(f.get()); })
         .quand("error event", [&] { return erreurs.count() == 1; }, 3000,
                [&] { etatApresErreur = legende(f.get()); })
-        .quand("box white", [&] { return fond(f.get()) == Form2::FondBlanc; }, 150)
+        .quand("box white", [&] { return fond(f.get()) == Form2::FondBlanc; }, 500)
         .quand("second error, from the end of the wait pass", [&] { return erreurs.count() == 2; }, 3000);
     JOUE(s, f.get(), 10000);
 
