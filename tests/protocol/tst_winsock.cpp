@@ -61,6 +61,13 @@ int ecouteSansLire(int port)
     return fd;
 }
 
+// Connects `w` to the test port on loopback and waits for the connection.
+bool connecte(Winsock &w)
+{
+    QSignalSpy connexions(&w, &Winsock::Connected);
+    return w.Connect(QStringLiteral("127.0.0.1"), Port) && connexions.wait(5000);
+}
+
 }
 
 class TestWinsock : public QObject
@@ -217,9 +224,7 @@ private slots:
         const int ecoute = ecouteSansLire(Port);
         QVERIFY(ecoute >= 0);
         Winsock w(Winsock::Genre::Tcp);
-        QSignalSpy connexions(&w, &Winsock::Connected);
-        w.Connect(QStringLiteral("127.0.0.1"), Port);
-        QVERIFY(connexions.wait(5000));
+        QVERIFY(connecte(w));
 
         // Nobody reads: the queue fills, and the SendData() that finds it full
         // waits there, processing events, until the socket is closed.
@@ -255,9 +260,7 @@ private slots:
         const int ecoute = ecouteSansLire(Port);
         QVERIFY(ecoute >= 0);
         Winsock w(Winsock::Genre::Tcp);
-        QSignalSpy connexions(&w, &Winsock::Connected);
-        w.Connect(QStringLiteral("127.0.0.1"), Port);
-        QVERIFY(connexions.wait(5000));
+        QVERIFY(connecte(w));
         const int pair = ::accept(ecoute, nullptr, nullptr);
         QVERIFY(pair >= 0);
         const QByteArray bloc = Protocole::BlocMesure();
