@@ -100,8 +100,17 @@ private slots:
         QCOMPARE(s.w.RemoteHostIP(), QStringLiteral("127.0.0.1"));
     }
 
-    void fermetureDuPairPuisEcouteDeNouveau()
+    void ecouteDeNouveauApresFermeture_data()
     {
+        QTest::addColumn<bool>("fermetureLocale");
+        QTest::newRow("peer closes") << false;
+        // Closing our end first leaves the port in TIME_WAIT.
+        QTest::newRow("we close") << true;
+    }
+
+    void ecouteDeNouveauApresFermeture()
+    {
+        QFETCH(bool, fermetureLocale);
         Serveur s(Port);
         QSignalSpy fermetures(&s.w, &Winsock::Closed);
         for (int tour = 0; tour < 3; ++tour) {
@@ -110,25 +119,14 @@ private slots:
             client.connectToHost(QHostAddress::LocalHost, Port);
             QVERIFY(client.waitForConnected(5000));
             QTRY_COMPARE(s.w.State(), int(Winsock::sckConnected));
-            client.disconnectFromHost();
-            QVERIFY(fermetures.wait(5000));
-            QCOMPARE(s.w.State(), int(Winsock::sckClosed));
-        }
-    }
-
-    void fermetureLocalePuisEcouteDeNouveau()
-    {
-        // Closing our end first leaves the port in TIME_WAIT: listening again
-        // at once must still work.
-        Serveur s(Port);
-        for (int tour = 0; tour < 3; ++tour) {
-            QVERIFY2(s.w.Listen(), qPrintable(s.w.DerniereErreur()));
-            QTcpSocket client;
-            client.connectToHost(QHostAddress::LocalHost, Port);
-            QVERIFY(client.waitForConnected(5000));
-            QTRY_COMPARE(s.w.State(), int(Winsock::sckConnected));
-            s.w.Close();
-            QTRY_COMPARE(client.state(), QAbstractSocket::UnconnectedState);
+            if (fermetureLocale) {
+                s.w.Close();
+                QTRY_COMPARE(client.state(), QAbstractSocket::UnconnectedState);
+            } else {
+                client.disconnectFromHost();
+                QVERIFY(fermetures.wait(5000));
+                QCOMPARE(s.w.State(), int(Winsock::sckClosed));
+            }
         }
     }
 
