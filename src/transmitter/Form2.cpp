@@ -3,7 +3,7 @@
 #include "protocol/Protocole.h"
 #include "support/Attente.h"
 #include "support/Evenements.h"
-#include "support/Navigateur.h"
+#include "registre/Navigateur.h"
 #include "support/Twips.h"
 
 #include <QCloseEvent>

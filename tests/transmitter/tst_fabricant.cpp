@@ -4,7 +4,7 @@
 
 #include "FauxNavigateur.h"
 #include "SandboxGuard.h"
-#include "support/RegistryStore.h"
+#include "registre/RegistryStore.h"
 #include "transmitter/Form2.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "support/RegistryError.h"
-#include "support/RegistryStore.h"
+#include "registre/RegistryError.h"
+#include "registre/RegistryStore.h"
 
 #include <QString>
 #include <QStringList>

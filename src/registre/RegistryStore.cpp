@@ -1,4 +1,4 @@
-#include "support/RegistryStore.h"
+#include "registre/RegistryStore.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
 #include "FauxNavigateur.h"
-#include "support/Navigateur.h"
-#include "support/RegistryKey.h"
+#include "registre/Navigateur.h"
+#include "registre/RegistryKey.h"
 
 #include <QtTest>
 

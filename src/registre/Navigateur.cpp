@@ -1,6 +1,6 @@
-#include "support/Navigateur.h"
+#include "registre/Navigateur.h"
 
-#include "support/RegistryKey.h"
+#include "registre/RegistryKey.h"
 
 #include <QMetaType>
 #include <QProcess>

@@ -1,4 +1,4 @@
-#include "support/RegistryError.h"
+#include "registre/RegistryError.h"
 
 RegistryError::RegistryError(qint32 number, const QString &source, const QString &description)
     : std::runtime_error(description.toStdString()),

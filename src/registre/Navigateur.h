@@ -1,6 +1,6 @@
 #pragma once
 
-#include "support/RegistryStore.h"
+#include "registre/RegistryStore.h"
 
 #include <QLatin1String>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "support/RegistryKey.h"
+#include "registre/RegistryKey.h"
 
 #include <QtTest>
 

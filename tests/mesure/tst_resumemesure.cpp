@@ -1,0 +1,69 @@
+#include "mesure/ResumeMesure.h"
+
+#include <QTest>
+
+class TestResumeMesure : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void figures_data();
+    void figures();
+};
+
+using Secondes = std::vector<qint64>;
+Q_DECLARE_METATYPE(Secondes)
+
+void TestResumeMesure::figures_data()
+{
+    QTest::addColumn<Secondes>("secondes");
+    QTest::addColumn<qint64>("total");
+    QTest::addColumn<qint64>("dureeMs");
+    QTest::addColumn<double>("moyenne");
+    QTest::addColumn<qint64>("minimum");
+    QTest::addColumn<double>("mediane");
+    QTest::addColumn<qint64>("centile90");
+    QTest::addColumn<qint64>("maximum");
+
+    QTest::newRow("nothing received") << Secondes{} << qint64(0) << qint64(0) << 0.0 << qint64(0) << 0.0
+                                      << qint64(0) << qint64(0);
+    QTest::newRow("less than a second") << Secondes{} << qint64(500) << qint64(250) << 2000.0 << qint64(0)
+                                        << 0.0 << qint64(0) << qint64(0);
+    QTest::newRow("one second") << Secondes{7} << qint64(7) << qint64(1000) << 7.0 << qint64(7) << 7.0 << qint64(7)
+                                << qint64(7);
+    // The mean counts the cut last second's bytes and time, not the mean of
+    // the complete seconds (which would be 20).
+    QTest::newRow("cut last second") << Secondes{10, 30} << qint64(45) << qint64(2500) << 18.0 << qint64(10)
+                                     << 20.0 << qint64(30) << qint64(30);
+    QTest::newRow("odd count, unsorted") << Secondes{5, 1, 9} << qint64(15) << qint64(3000) << 5.0 << qint64(1)
+                                         << 5.0 << qint64(9) << qint64(9);
+    // Ten seconds: the 90th percentile is the ninth smallest.
+    QTest::newRow("ten seconds") << Secondes{10, 20, 30, 40, 50, 60, 70, 80, 90, 100} << qint64(550)
+                                 << qint64(10000) << 55.0 << qint64(10) << 55.0 << qint64(90) << qint64(100);
+    QTest::newRow("eleven seconds") << Secondes{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11} << qint64(66) << qint64(11000)
+                                    << 6.0 << qint64(1) << 6.0 << qint64(10) << qint64(11);
+    // Beyond 32 bits per second, and a total beyond 2^53 / 1000.
+    QTest::newRow("fast link") << Secondes{6000000000, 5000000000} << qint64(11000000000) << qint64(2000)
+                               << 5.5e9 << qint64(5000000000) << 5.5e9 << qint64(6000000000) << qint64(6000000000);
+}
+
+void TestResumeMesure::figures()
+{
+    QFETCH(Secondes, secondes);
+    QFETCH(qint64, total);
+    QFETCH(qint64, dureeMs);
+    const QDateTime debut(QDate(2026, 12, 7), QTime(23, 59, 59, 500));
+    const ResumeMesure r(secondes, total, debut, debut.addMSecs(dureeMs));
+
+    QCOMPARE(r.dureeMs(), dureeMs);
+    QCOMPARE(r.total(), total);
+    QCOMPARE(r.secondesCompletes(), int(secondes.size()));
+    QTEST(r.moyenne(), "moyenne");
+    QTEST(r.minimum(), "minimum");
+    QTEST(r.mediane(), "mediane");
+    QTEST(r.centile90(), "centile90");
+    QTEST(r.maximum(), "maximum");
+}
+
+QTEST_APPLESS_MAIN(TestResumeMesure)
+#include "tst_resumemesure.moc"
