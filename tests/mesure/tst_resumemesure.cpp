@@ -1,3 +1,4 @@
+#include "mesure/Mesure.h"
 #include "mesure/ResumeMesure.h"
 
 #include <QTest>
@@ -9,6 +10,8 @@ class TestResumeMesure : public QObject
 private slots:
     void figures_data();
     void figures();
+    void mesureEnCoursPuisTerminee();
+    void mesureBornee();
 };
 
 using Secondes = std::vector<qint64>;
@@ -63,6 +66,35 @@ void TestResumeMesure::figures()
     QTEST(r.mediane(), "mediane");
     QTEST(r.centile90(), "centile90");
     QTEST(r.maximum(), "maximum");
+}
+
+void TestResumeMesure::mesureEnCoursPuisTerminee()
+{
+    const QDateTime debut(QDate(2026, 12, 7), QTime(10, 0));
+    Mesure m(QStringLiteral("10.45.0.2"), QStringLiteral("10.45.0.1"), debut);
+    m.ajouteOctets(300);
+    m.ajouteSeconde(300);
+    m.ajouteOctets(100);
+    QVERIFY(m.enCours());
+    QCOMPARE(m.resume(debut.addSecs(2)).moyenne(), 200.0);
+
+    m.termine(debut.addSecs(4));
+    m.termine(debut.addSecs(8));
+    QVERIFY(!m.enCours());
+    const ResumeMesure r = m.resume(debut.addSecs(100));
+    QCOMPARE(r.dureeMs(), qint64(4000));
+    QCOMPARE(r.total(), qint64(400));
+    QCOMPARE(r.maximum(), qint64(300));
+}
+
+void TestResumeMesure::mesureBornee()
+{
+    Mesure m(QString(), QString(), QDateTime::currentDateTime());
+    for (size_t i = 0; i < Mesure::SecondesMax + 2; ++i)
+        m.ajouteSeconde(qint64(i));
+    QCOMPARE(m.secondes().size(), Mesure::SecondesMax);
+    QCOMPARE(m.secondes().front(), qint64(2));
+    QCOMPARE(m.secondes().back(), qint64(Mesure::SecondesMax + 1));
 }
 
 QTEST_APPLESS_MAIN(TestResumeMesure)

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "mesure/ResumeMesure.h"
+
+#include <QDateTime>
+#include <QString>
+
+#include <vector>
+
+// One measurement as it is being made: from a transmitter's connection until
+// it leaves. Receivers, the window's and the console's, feed it every byte
+// count they read and every completed second; it keeps the seconds (bounded,
+// see SecondesMax), the two addresses and the start and end times, and gives
+// its summary at any moment.
+class Mesure
+{
+public:
+    // A week of seconds. Past it the oldest seconds are dropped: the total,
+    // the mean and the times still cover the whole measurement.
+    static constexpr size_t SecondesMax = 7 * 24 * 3600;
+
+    Mesure() = default;
+    Mesure(const QString &emetteur, const QString &recepteur, const QDateTime &debut);
+
+    // Bytes just read.
+    void ajouteOctets(qint64 octets) { total_ += octets; }
+    // The bytes of a second that has just been completed.
+    void ajouteSeconde(qint64 octets);
+    void termine(const QDateTime &fin);
+
+    bool enCours() const { return debut_.isValid() && !fin_.isValid(); }
+    bool existe() const { return debut_.isValid(); }
+    QString emetteur() const { return emetteur_; }
+    QString recepteur() const { return recepteur_; }
+    QDateTime debut() const { return debut_; }
+    // Invalid while the measurement runs.
+    QDateTime fin() const { return fin_; }
+    qint64 total() const { return total_; }
+    const std::vector<qint64> &secondes() const { return secondes_; }
+
+    // The summary so far: a measurement still running counts up to `maintenant`.
+    ResumeMesure resume(const QDateTime &maintenant = QDateTime::currentDateTime()) const;
+
+private:
+    QString emetteur_;
+    QString recepteur_;
+    QDateTime debut_;
+    QDateTime fin_;
+    qint64 total_ = 0;
+    std::vector<qint64> secondes_;
+};
