@@ -1,10 +1,15 @@
+#include "receiver/Demarrage.h"
 #include "receiver/Form1.h"
 
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
+    if (!Demarrage::AffichageDisponible(argc, argv))
+        return Demarrage::SansAffichage(argc, argv);
     QApplication app(argc, argv);
+    Demarrage::LitLigneCommande(app);
+    QGuiApplication::setDesktopFileName(Demarrage::IdentifiantApplication);
     Form1 form1;
     form1.show();
     return app.exec();

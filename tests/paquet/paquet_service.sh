@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# systemd-analyze verify accepts the receiver's unit, its ExecStart pointed at
+# the console program just built. Skipped where systemd-analyze cannot run.
+#   paquet_service.sh UNIT CONSOLE
+set -euo pipefail
+unite=$1 console=$2
+
+if ! command -v systemd-analyze >/dev/null || ! systemd-analyze --version >/dev/null 2>&1; then
+    echo "systemd-analyze ne peut pas tourner ici : vérification de l'unité sautée"
+    exit 77
+fi
+
+grep -q '^ExecStart=/[^ ]*/bandepassante-console recevoir$' "$unite" \
+    || { echo "ÉCHEC : l'unité ne lance pas bandepassante-console recevoir" >&2; exit 1; }
+
+dossier=$(mktemp -d)
+trap 'rm -rf "$dossier"' EXIT
+sed "s|^ExecStart=[^ ]*|ExecStart=$console|" "$unite" > "$dossier/$(basename "$unite")"
+erreurs=$dossier/erreurs
+if ! systemd-analyze verify --man=no "$dossier/$(basename "$unite")" 2>"$erreurs" || [ -s "$erreurs" ]; then
+    echo "ÉCHEC : systemd-analyze verify" >&2
+    cat "$erreurs" >&2
+    exit 1
+fi
+echo "ok : systemd-analyze verify $(basename "$unite")"
