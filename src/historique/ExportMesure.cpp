@@ -18,9 +18,10 @@ QString Debit(double octetsParSeconde)
         + QStringLiteral("/s");
 }
 
+// To the nearest second.
 QString Duree(qint64 ms)
 {
-    const qint64 s = ms / 1000;
+    const qint64 s = (ms + 500) / 1000;
     if (s < 60)
         return QStringLiteral("%1 s").arg(s);
     if (s < 3600)

@@ -72,6 +72,8 @@ FenetreHistorique::FenetreHistorique(Historique *historique, QWidget *parent)
     table_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
                             | QAbstractItemView::SelectedClicked);
     table_->verticalHeader()->hide();
+    table_->setWordWrap(false);
+    table_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     table_->horizontalHeader()->setSectionResizeMode(ColLieu, QHeaderView::Stretch);
     table_->setSortingEnabled(true);
     connect(table_, &QTableWidget::cellChanged, this, &FenetreHistorique::lieuModifie);
