@@ -114,7 +114,7 @@ FenetreHistorique::FenetreHistorique(Historique *historique, QWidget *parent)
 
 QString FenetreHistorique::etat() const
 {
-    return etat_->isVisible() || !etat_->text().isEmpty() ? etat_->text() : QString();
+    return etat_->text();
 }
 
 void FenetreHistorique::dit(const QString &message)

@@ -30,6 +30,8 @@ public:
     QVector<Historique::Fiche> selection() const;
     // Deletes the selected rows without asking; false if the file refused.
     bool supprimeSelection();
+    // What the window says above the table: why the history is
+    // unavailable, or why a change was refused; empty when all is well.
     QString etat() const;
 
 private:

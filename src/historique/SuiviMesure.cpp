@@ -3,11 +3,11 @@
 #include "historique/Historique.h"
 #include "support/Arrondi.h"
 
-SuiviMesure::SuiviMesure(Historique *historique, QObject *parent)
+SuiviMesure::SuiviMesure(Historique *historique, QObject *parent, int pointMs)
     : QObject(parent)
     , historique_(historique)
 {
-    point_.setInterval(PointMs);
+    point_.setInterval(pointMs);
     connect(&point_, &QTimer::timeout, this, &SuiviMesure::pointDeControle);
 }
 

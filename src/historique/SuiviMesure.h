@@ -25,8 +25,9 @@ public:
     static constexpr qint64 DureeMinimaleMs = 3000;
     static constexpr int PointMs = 60 * 1000;
 
-    // `historique` may be null: nothing is stored then.
-    explicit SuiviMesure(Historique *historique, QObject *parent = nullptr);
+    // `historique` may be null: nothing is stored then. `pointMs`: the
+    // period of the checkpoints.
+    explicit SuiviMesure(Historique *historique, QObject *parent = nullptr, int pointMs = PointMs);
 
     // A transmitter has just been accepted. Ends any measurement still open.
     void commence(const QString &emetteur, const QString &recepteur);

@@ -1,4 +1,5 @@
 #include "historique/ExportMesure.h"
+#include "historique/FenetreHistorique.h"
 #include "historique/Historique.h"
 
 #include <QFile>
@@ -86,6 +87,7 @@ private slots:
         QCOMPARE(m->resume().moyenne(), 1000.0);
         QCOMPARE(m->emetteur(), QStringLiteral("10.44.0.2"));
         QVERIFY(!m->enCours());
+        QCOMPARE(CsvMesure(*m), CsvMesure(mesure(QStringLiteral("10.44.0.2"), debut, 5, 1000)));
 
         // Exported: the Lieu comes back whole out of its RFC 4180 quotes.
         const QString csv = QString::fromUtf8(CsvFiches({fiches[1]}));
@@ -161,6 +163,10 @@ private slots:
         QCOMPARE(h.enAttente(), 1);
         QVERIFY(h.fiches().isEmpty());
         QCOMPARE(TestHistorique::contenu(chemin), contenu);
+        // The history window says so, and why.
+        const FenetreHistorique fenetre(&h);
+        QVERIFY(fenetre.etat().startsWith(QStringLiteral("Historique indisponible : ")));
+        QVERIFY(fenetre.etat().contains(chemin));
     }
 
     void versionPlusRecente()
