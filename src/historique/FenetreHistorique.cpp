@@ -12,6 +12,8 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSet>
+#include <QSignalBlocker>
 #include <QStandardPaths>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -108,7 +110,9 @@ FenetreHistorique::FenetreHistorique(Historique *historique, QWidget *parent)
     l->addLayout(boutons);
     l->addWidget(graphique_, 1);
 
-    connect(historique_, &Historique::change, this, &FenetreHistorique::recharge);
+    // Queued: a change may come from this table's own cell signal, whose
+    // items the reading would replace under it.
+    connect(historique_, &Historique::change, this, &FenetreHistorique::recharge, Qt::QueuedConnection);
     recharge();
 }
 
@@ -123,14 +127,21 @@ void FenetreHistorique::dit(const QString &message)
     etat_->setVisible(!message.isEmpty());
 }
 
+// The selection is kept across the reading, so that a checkpoint of the
+// measurement running does not undo what the person chose.
 void FenetreHistorique::recharge()
 {
+    QSet<qint64> choisies;
+    for (const Historique::Fiche &f : selection())
+        choisies.insert(f.id);
     fiches_ = historique_->fiches();
     dit(historique_->disponible() ? QString()
                                   : QStringLiteral("Historique indisponible : %1\nLa mesure continue ; "
                                                    "les mesures seront enregistrées dès que possible.")
                                         .arg(historique_->raison()));
     remplit_ = true;
+    const QSignalBlocker bloque(table_->selectionModel());
+    table_->clearSelection();
     table_->setSortingEnabled(false);
     table_->setRowCount(int(fiches_.size()));
     for (int i = 0; i < fiches_.size(); ++i) {
@@ -153,6 +164,10 @@ void FenetreHistorique::recharge()
                         new Cellule(FormateBits(double(f.maximum)) + QStringLiteral("/s"), double(f.maximum)));
     }
     table_->setSortingEnabled(true);
+    for (int i = 0; i < table_->rowCount(); ++i)
+        if (choisies.contains(table_->item(i, ColDate)->data(Qt::UserRole + 1).toLongLong()))
+            table_->selectionModel()->select(table_->model()->index(i, 0),
+                                             QItemSelectionModel::Select | QItemSelectionModel::Rows);
     remplit_ = false;
     selectionChangee();
 }
