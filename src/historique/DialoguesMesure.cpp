@@ -9,11 +9,10 @@
 
 namespace {
 
-QString Propose(const Mesure &mesure, const QString &suffixe)
+QString Propose(const Mesure &mesure, const QString &extension)
 {
-    QString nom = NomFichierMesure(mesure.debut());
-    nom.chop(4);
-    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + QLatin1Char('/') + nom + suffixe;
+    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + QLatin1Char('/')
+        + NomFichierMesure(mesure.debut(), extension);
 }
 
 void SignaleEchec(QWidget *parent, const QString &erreur)
@@ -31,7 +30,7 @@ void DemandeEnregistrementMesure(QWidget *parent, const Mesure &mesure)
     const QString json = QStringLiteral("Document JSON (*.json)");
     QString filtre = csv;
     QString chemin = QFileDialog::getSaveFileName(parent, QStringLiteral("Enregistrer la mesure"),
-                                                  Propose(mesure, QStringLiteral(".csv")), csv + QStringLiteral(";;") + json,
+                                                  Propose(mesure, QStringLiteral("csv")), csv + QStringLiteral(";;") + json,
                                                   &filtre);
     if (chemin.isEmpty())
         return;
@@ -43,7 +42,7 @@ void DemandeEnregistrementMesure(QWidget *parent, const Mesure &mesure)
 void DemandeEnregistrementImage(QWidget *parent, const QImage &image, const Mesure &mesure)
 {
     const QString chemin = QFileDialog::getSaveFileName(parent, QStringLiteral("Enregistrer l'image"),
-                                                        Propose(mesure, QStringLiteral(".png")),
+                                                        Propose(mesure, QStringLiteral("png")),
                                                         QStringLiteral("Image PNG (*.png)"));
     if (chemin.isEmpty())
         return;

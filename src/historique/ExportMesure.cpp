@@ -139,9 +139,9 @@ QByteArray CsvFiches(const QVector<Historique::Fiche> &fiches)
     return csv.toUtf8();
 }
 
-QString NomFichierMesure(const QDateTime &debut)
+QString NomFichierMesure(const QDateTime &debut, const QString &extension)
 {
-    return QStringLiteral("mesure-%1.csv").arg(debut.toString(QStringLiteral("yyyy-MM-dd-HHmmss")));
+    return QStringLiteral("mesure-%1.%2").arg(debut.toString(QStringLiteral("yyyy-MM-dd-HHmmss")), extension);
 }
 
 QString EcritFichier(const QString &chemin, const QByteArray &donnees)

@@ -40,8 +40,9 @@ QByteArray CsvFiches(const QVector<Historique::Fiche> &fiches);
 // quote or a line break.
 QString ChampCsv(const QString &champ);
 
-// mesure-AAAA-MM-JJ-HHMMSS.csv for a measurement that began at `debut`.
-QString NomFichierMesure(const QDateTime &debut);
+// mesure-AAAA-MM-JJ-HHMMSS.<extension> for a measurement that began at
+// `debut`.
+QString NomFichierMesure(const QDateTime &debut, const QString &extension);
 
 // Writes `donnees` to `chemin` whole or not at all. Empty on success,
 // otherwise the reason in French.

@@ -44,7 +44,7 @@ private slots:
         const Mesure m = mesure();
         const QString sousDossier = dossier.filePath(QStringLiteral("Mes mesures à l'étage"));
         QVERIFY(QDir().mkpath(sousDossier));
-        const QString chemin = sousDossier + QStringLiteral("/") + NomFichierMesure(m.debut());
+        const QString chemin = sousDossier + QStringLiteral("/") + NomFichierMesure(m.debut(), QStringLiteral("csv"));
         QCOMPARE(QFileInfo(chemin).fileName(), QStringLiteral("mesure-2026-12-07-094012.csv"));
         QCOMPARE(EnregistreMesure(chemin, m), QString());
 
