@@ -1,5 +1,6 @@
 #include "SandboxGuard.h"
 #include "gauge/Joge.h"
+#include "historique/ExportMesure.h"
 #include "historique/FenetreHistorique.h"
 #include "historique/FenetreResume.h"
 #include "historique/GraphiqueHistorique.h"
@@ -12,6 +13,7 @@
 #include "support/Evenements.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QElapsedTimer>
 #include <QMenu>
@@ -145,10 +147,22 @@ private slots:
         client.write(QByteArray(1025, 'A'));
         QTRY_VERIFY_WITH_TIMEOUT(form->suivi()->mesure().resume().dureeMs() > SuiviMesure::DureeMinimaleMs, 10000);
         QCOMPARE(form->historique()->fiches().size(), 0);
+        // The summary follows the measurement live, and the menu copies it.
+        FenetreResume *resume = form->menuMesure()->montreResume();
+        QVERIFY(resume->texte().contains(QStringLiteral(" (en cours)")));
+        std::unique_ptr<QMenu> menu(form->menuMesure()->creeMenu(nullptr));
+        menu->actions().at(1)->trigger();
+        // Compared up to its duration, which goes on growing.
+        const QString copie = QGuiApplication::clipboard()->text();
+        const QString resumeTexte = TexteResume(form->suivi()->mesure());
+        QCOMPARE(copie.section(QLatin1Char('\n'), 0, 1), resumeTexte.section(QLatin1Char('\n'), 0, 1));
+        QVERIFY(copie.contains(QStringLiteral("Mbit/s décimaux")));
+
         const int fins = finsDemandees;
         form->close();
         QCOMPARE(finsDemandees, fins + 1);
         QVERIFY(!form->suivi()->mesure().enCours());
+        QVERIFY(!resume->texte().contains(QStringLiteral(" (en cours)")));
         const QVector<Historique::Fiche> fiches = form->historique()->fiches();
         QCOMPARE(fiches.size(), 1);
         QCOMPARE(fiches.front().total, qint64(1025));
