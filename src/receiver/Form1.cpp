@@ -1,6 +1,9 @@
 #include "receiver/Form1.h"
 
 #include "gauge/Joge.h"
+#include "historique/Historique.h"
+#include "historique/MenuMesure.h"
+#include "historique/SuiviMesure.h"
 #include "protocol/Protocole.h"
 #include "receiver/Etiquette.h"
 #include "support/Arrondi.h"
@@ -60,10 +63,23 @@ Form1::Form1()
     connect(&Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
     Timer1.start();
 
+    historique_ = new Historique(Historique::CheminParDefaut(), this);
+    suivi_ = new SuiviMesure(historique_, this);
+    menuMesure_ = new MenuMesure(this, jauge, {jauge, infos}, suivi_, historique_);
+    // Whichever window is closed, the measurement running is stored before
+    // the program ends, waiting a few seconds for another copy's lock.
+    DefinitAvantFin([this] {
+        suivi_->termine();
+        historique_->ecritAttente(5000);
+    });
+
     Form_Load();
 }
 
-Form1::~Form1() = default;
+Form1::~Form1()
+{
+    DefinitAvantFin(nullptr);
+}
 
 void Form1::Form_Load()
 {
@@ -82,6 +98,7 @@ void Form1::Command1_Click()
 {
     if (Command1->text() == QString::fromUtf8(CaptionArreter)) {
         Command1->setText(QString::fromUtf8(CaptionDemarrer));
+        suivi_->termine();
         jauge->ARRET();
         W.Close();
         return;
@@ -110,18 +127,21 @@ void Form1::W_ConnectionRequest(qint32 requestID)
         return;
     if (W.State() != Winsock::sckClosed)
         W.Close();
-    W.Accept(requestID);
+    if (W.Accept(requestID))
+        suivi_->commence(W.RemoteHostIP(), W.LocalIP());
 }
 
 void Form1::W_DataArrival(qint64 bytesTotal)
 {
     W.GetData(recu_);
     jauge->AjouteEchantillon(double(recu_.size()));
+    suivi_->octets(recu_.size());
     TaillePaquets_ = bytesTotal;
 }
 
 void Form1::EcouteDeNouveau()
 {
+    suivi_->termine();
     W.Close();
     Ecoute();
     TraiteEvenements();
@@ -140,6 +160,7 @@ void Form1::W_Error(int, const QString &)
 void Form1::Joge_ChangementValeur(double &Valeur)
 {
     OctetsRecus_ = ArrondiPair64(Valeur);
+    suivi_->seconde(Valeur);
 }
 
 void Form1::SSID_Timer()

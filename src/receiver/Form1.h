@@ -10,9 +10,12 @@
 
 class Etiquette;
 class Form2;
+class Historique;
 class Joge;
+class MenuMesure;
 class QLabel;
 class QPushButton;
+class SuiviMesure;
 
 // The receiver window "Récepteur", the program's start-up window. On the
 // user's command it listens on TCP 4444, serves one transmitter at a time,
@@ -39,6 +42,11 @@ public:
     qint64 TaillePaquets() const { return TaillePaquets_; }
 
     Form2 *form2() const { return form2_.get(); }
+    // The measurement of the transmitter connected, or the last one, its
+    // history and its menu.
+    SuiviMesure *suivi() const { return suivi_; }
+    Historique *historique() const { return historique_; }
+    MenuMesure *menuMesure() const { return menuMesure_; }
 
     // The gauge's width and height in twips for a client area of the given
     // size, with the gauge's top-left corner at (gauche, haut): its left
@@ -87,4 +95,8 @@ private:
     QByteArray recu_;
 
     std::unique_ptr<Form2> form2_;
+
+    Historique *historique_;
+    SuiviMesure *suivi_;
+    MenuMesure *menuMesure_;
 };

@@ -4,18 +4,20 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <utility>
 
 namespace {
 
 void quitteProcessus()
 {
     // Loops of handlers may be running below us on the stack; returning to
-    // them would let them go on. The program keeps no state and writes no
-    // file, so leaving the process here loses nothing.
+    // them would let them go on. What must be kept has been written by the
+    // action before the end, so leaving the process here loses nothing.
     std::_Exit(0);
 }
 
 ActionFin actionFin = &quitteProcessus;
+std::function<void()> avantFin;
 
 qint64 instantNs()
 {
@@ -44,7 +46,17 @@ void TraiteEvenements()
 
 void FinProgramme()
 {
+    // Taken out first: the action may yield, and a second way out during it
+    // must not run it again.
+    const std::function<void()> action = std::exchange(avantFin, nullptr);
+    if (action)
+        action();
     actionFin();
+}
+
+void DefinitAvantFin(std::function<void()> action)
+{
+    avantFin = std::move(action);
 }
 
 ActionFin DefinitFinProgramme(ActionFin action)

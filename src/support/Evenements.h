@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 // The yield of the program's handlers: processes every event already waiting
 // (timer ticks, clicks, socket events) and returns. Handlers call it between
 // the steps of their loops so that the windows stay alive and other handlers,
@@ -9,8 +11,15 @@
 void TraiteEvenements();
 
 // Ends the whole program at once: no window, socket, timer or loop of a
-// handler runs again. Tests replace the way out so that they survive it.
+// handler runs again. It first runs, once, the action given to
+// DefinitAvantFin, so that what must be kept is written. Tests replace the
+// way out so that they survive it.
 void FinProgramme();
+
+// What FinProgramme() runs before leaving (the receiver stores its
+// measurement in progress). Replaces the previous action; an empty function
+// removes it.
+void DefinitAvantFin(std::function<void()> action);
 
 // What FinProgramme() does; by default the process exits. Returns the
 // previous action.

@@ -1,0 +1,161 @@
+#include "historique/ExportMesure.h"
+
+#include "support/Formatage.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLocale>
+#include <QSaveFile>
+
+#include <cmath>
+
+namespace {
+
+QString Debit(double octetsParSeconde)
+{
+    return FormateOctets(octetsParSeconde) + QStringLiteral("/s, ") + FormateBits(octetsParSeconde)
+        + QStringLiteral("/s");
+}
+
+// To the nearest second.
+QString Duree(qint64 ms)
+{
+    const qint64 s = (ms + 500) / 1000;
+    if (s < 60)
+        return QStringLiteral("%1 s").arg(s);
+    if (s < 3600)
+        return QStringLiteral("%1 min %2 s").arg(s / 60).arg(s % 60, 2, 10, QLatin1Char('0'));
+    return QStringLiteral("%1 h %2 min %3 s")
+        .arg(s / 3600)
+        .arg(s / 60 % 60, 2, 10, QLatin1Char('0'))
+        .arg(s % 60, 2, 10, QLatin1Char('0'));
+}
+
+qint64 Entier(double v)
+{
+    return qint64(std::llround(v));
+}
+
+}
+
+QString MegabitsDecimaux(double octetsParSeconde)
+{
+    return QStringLiteral("soit %1 Mbit/s décimaux")
+        .arg(QString::number(octetsParSeconde * 8.0 / 1e6, 'f', 1).replace(QLatin1Char('.'), QLatin1Char(',')));
+}
+
+QString TexteResume(const Mesure &mesure)
+{
+    if (!mesure.existe())
+        return QString();
+    const ResumeMesure r = mesure.resume();
+    QStringList l;
+    l << QStringLiteral("Émetteur : %1").arg(mesure.emetteur());
+    l << QStringLiteral("Début : %1").arg(r.debut().toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")));
+    l << QStringLiteral("Durée : %1%2").arg(Duree(r.dureeMs()), mesure.enCours() ? QStringLiteral(" (en cours)")
+                                                                                   : QString());
+    l << QStringLiteral("Total reçu : %1 (%2)").arg(FormateOctets(double(r.total())), FormateBits(double(r.total())));
+    l << QStringLiteral("Moyenne : %1").arg(Debit(r.moyenne()));
+    l << QStringLiteral("  %1").arg(MegabitsDecimaux(r.moyenne()));
+    l << QStringLiteral("Minimum : %1").arg(Debit(double(r.minimum())));
+    l << QStringLiteral("Médiane : %1").arg(Debit(r.mediane()));
+    l << QStringLiteral("90e centile : %1").arg(Debit(double(r.centile90())));
+    l << QStringLiteral("Maximum : %1").arg(Debit(double(r.maximum())));
+    return l.join(QLatin1Char('\n'));
+}
+
+QString HeureIso(const QDateTime &t)
+{
+    const int decalage = t.offsetFromUtc();
+    const int minutes = std::abs(decalage) / 60;
+    return t.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")) + (decalage < 0 ? QLatin1Char('-') : QLatin1Char('+'))
+        + QStringLiteral("%1:%2").arg(minutes / 60, 2, 10, QLatin1Char('0')).arg(minutes % 60, 2, 10, QLatin1Char('0'));
+}
+
+QString ChampCsv(const QString &champ)
+{
+    if (!champ.contains(QLatin1Char(',')) && !champ.contains(QLatin1Char('"')) && !champ.contains(QLatin1Char('\n'))
+        && !champ.contains(QLatin1Char('\r')))
+        return champ;
+    QString c = champ;
+    c.replace(QLatin1String("\""), QLatin1String("\"\""));
+    return QLatin1Char('"') + c + QLatin1Char('"');
+}
+
+QByteArray CsvMesure(const Mesure &mesure)
+{
+    QString csv = QStringLiteral("heure,secondes_depuis_debut,octets,bits_par_seconde\r\n");
+    const std::vector<qint64> &s = mesure.secondes();
+    for (size_t i = 0; i < s.size(); ++i) {
+        const qint64 n = qint64(i) + 1;
+        csv += QStringLiteral("%1,%2,%3,%4\r\n").arg(HeureIso(mesure.debut().addSecs(n))).arg(n).arg(s[i]).arg(s[i] * 8);
+    }
+    return csv.toUtf8();
+}
+
+QByteArray JsonMesure(const Mesure &mesure)
+{
+    const ResumeMesure r = mesure.resume();
+    QJsonArray secondes;
+    for (qint64 s : mesure.secondes())
+        secondes.append(double(s));
+    QJsonObject o{
+        {QStringLiteral("emetteur"), mesure.emetteur()},
+        {QStringLiteral("recepteur"), mesure.recepteur()},
+        {QStringLiteral("debut"), HeureIso(r.debut())},
+        {QStringLiteral("fin"), HeureIso(r.fin())},
+        {QStringLiteral("duree_ms"), double(r.dureeMs())},
+        {QStringLiteral("total_octets"), double(r.total())},
+        {QStringLiteral("moyenne_octets_par_seconde"), r.moyenne()},
+        {QStringLiteral("minimum_octets_par_seconde"), double(r.minimum())},
+        {QStringLiteral("mediane_octets_par_seconde"), r.mediane()},
+        {QStringLiteral("centile90_octets_par_seconde"), double(r.centile90())},
+        {QStringLiteral("maximum_octets_par_seconde"), double(r.maximum())},
+        {QStringLiteral("octets_par_seconde"), secondes},
+    };
+    return QJsonDocument(o).toJson(QJsonDocument::Indented);
+}
+
+QByteArray CsvFiches(const QVector<Historique::Fiche> &fiches)
+{
+    QString csv = QStringLiteral("debut,fin,lieu,emetteur,recepteur,duree_s,total_octets,moyenne_octets_s,"
+                                 "minimum_octets_s,mediane_octets_s,centile90_octets_s,maximum_octets_s\r\n");
+    for (const Historique::Fiche &f : fiches)
+        csv += QStringList{HeureIso(f.debut),
+                           HeureIso(f.fin),
+                           ChampCsv(f.lieu),
+                           ChampCsv(f.emetteur),
+                           ChampCsv(f.recepteur),
+                           QString::number(f.debut.secsTo(f.fin)),
+                           QString::number(f.total),
+                           QString::number(Entier(f.moyenne)),
+                           QString::number(f.minimum),
+                           QString::number(Entier(f.mediane)),
+                           QString::number(f.centile90),
+                           QString::number(f.maximum)}
+                   .join(QLatin1Char(','))
+            + QStringLiteral("\r\n");
+    return csv.toUtf8();
+}
+
+QString NomFichierMesure(const QDateTime &debut, const QString &extension)
+{
+    return QStringLiteral("mesure-%1.%2").arg(debut.toString(QStringLiteral("yyyy-MM-dd-HHmmss")), extension);
+}
+
+QString EcritFichier(const QString &chemin, const QByteArray &donnees)
+{
+    QSaveFile f(chemin);
+    if (!f.open(QIODevice::WriteOnly))
+        return QStringLiteral("Impossible d'écrire %1 : %2").arg(chemin, f.errorString());
+    if (f.write(donnees) != donnees.size() || !f.commit())
+        return QStringLiteral("Impossible d'écrire %1 : %2").arg(chemin, f.errorString());
+    return QString();
+}
+
+QString EnregistreMesure(const QString &chemin, const Mesure &mesure)
+{
+    const bool json = chemin.endsWith(QLatin1String(".json"), Qt::CaseInsensitive);
+    return EcritFichier(chemin, json ? JsonMesure(mesure) : CsvMesure(mesure));
+}

@@ -1,0 +1,264 @@
+#include "historique/FenetreHistorique.h"
+
+#include "historique/DialoguesMesure.h"
+#include "historique/ExportMesure.h"
+#include "historique/GraphiqueHistorique.h"
+#include "historique/ImageMesure.h"
+#include "support/Formatage.h"
+
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSet>
+#include <QSignalBlocker>
+#include <QStandardPaths>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include <set>
+
+namespace {
+
+// A cell shown as text and sorted by the value it was made from.
+class Cellule : public QTableWidgetItem
+{
+public:
+    Cellule(const QString &texte, const QVariant &cle)
+        : QTableWidgetItem(texte)
+    {
+        setData(Qt::UserRole, cle);
+        setFlags(flags() & ~Qt::ItemIsEditable);
+    }
+
+    bool operator<(const QTableWidgetItem &autre) const override
+    {
+        const QVariant a = data(Qt::UserRole);
+        const QVariant b = autre.data(Qt::UserRole);
+        if (a.typeId() == QMetaType::QString)
+            return a.toString().localeAwareCompare(b.toString()) < 0;
+        return a.toDouble() < b.toDouble();
+    }
+};
+
+// Width of the image of a stored measurement: the receiver's chart.
+constexpr int LargeurImage = 167;
+constexpr int HauteurImage = 225;
+
+}
+
+FenetreHistorique::FenetreHistorique(Historique *historique, QWidget *parent)
+    : QWidget(parent, Qt::Window)
+    , historique_(historique)
+{
+    setWindowTitle(QStringLiteral("Historique des mesures"));
+    setObjectName(QStringLiteral("FenetreHistorique"));
+    resize(720, 560);
+
+    etat_ = new QLabel(this);
+    etat_->setObjectName(QStringLiteral("etat"));
+    etat_->setWordWrap(true);
+    etat_->setTextFormat(Qt::PlainText);
+    etat_->setStyleSheet(QStringLiteral("QLabel { color: #800000; font-weight: bold; }"));
+    etat_->hide();
+
+    table_ = new QTableWidget(0, NbColonnes, this);
+    table_->setObjectName(QStringLiteral("table"));
+    table_->setHorizontalHeaderLabels(
+        {QStringLiteral("Date"), QStringLiteral("Lieu"), QStringLiteral("Émetteur"), QStringLiteral("Durée"),
+         QStringLiteral("Moyenne"), QStringLiteral("Maximum")});
+    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    table_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
+                            | QAbstractItemView::SelectedClicked);
+    table_->verticalHeader()->hide();
+    table_->setWordWrap(false);
+    table_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    table_->horizontalHeader()->setSectionResizeMode(ColLieu, QHeaderView::Stretch);
+    table_->setSortingEnabled(true);
+    connect(table_, &QTableWidget::cellChanged, this, &FenetreHistorique::lieuModifie);
+    connect(table_, &QTableWidget::itemSelectionChanged, this, &FenetreHistorique::selectionChangee);
+
+    supprimer_ = new QPushButton(QStringLiteral("Supprimer…"), this);
+    exporter_ = new QPushButton(QStringLiteral("Exporter la sélection…"), this);
+    enregistrer_ = new QPushButton(QStringLiteral("Enregistrer la mesure…"), this);
+    image_ = new QPushButton(QStringLiteral("Enregistrer l'image…"), this);
+    connect(supprimer_, &QPushButton::clicked, this, &FenetreHistorique::demandeSuppression);
+    connect(exporter_, &QPushButton::clicked, this, &FenetreHistorique::demandeExport);
+    connect(enregistrer_, &QPushButton::clicked, this, [this] {
+        if (const auto m = mesureChoisie())
+            DemandeEnregistrementMesure(this, *m);
+    });
+    connect(image_, &QPushButton::clicked, this, [this] {
+        if (const auto m = mesureChoisie())
+            DemandeEnregistrementImage(
+                this, ImageMesure(ModeleMesure(m->secondes(), LargeurImage), QSize(LargeurImage, HauteurImage), *m), *m);
+    });
+
+    graphique_ = new GraphiqueHistorique(this);
+    graphique_->setObjectName(QStringLiteral("graphique"));
+
+    auto *boutons = new QHBoxLayout;
+    for (QPushButton *b : {supprimer_, exporter_, enregistrer_, image_})
+        boutons->addWidget(b);
+    boutons->addStretch();
+    auto *l = new QVBoxLayout(this);
+    l->addWidget(etat_);
+    l->addWidget(table_, 1);
+    l->addLayout(boutons);
+    l->addWidget(graphique_, 1);
+
+    // Queued: a change may come from this table's own cell signal, whose
+    // items the reading would replace under it.
+    connect(historique_, &Historique::change, this, &FenetreHistorique::recharge, Qt::QueuedConnection);
+    recharge();
+}
+
+QString FenetreHistorique::etat() const
+{
+    return etat_->text();
+}
+
+void FenetreHistorique::dit(const QString &message)
+{
+    etat_->setText(message);
+    etat_->setVisible(!message.isEmpty());
+}
+
+// The selection is kept across the reading, so that a checkpoint of the
+// measurement running does not undo what the person chose.
+void FenetreHistorique::recharge()
+{
+    QSet<qint64> choisies;
+    for (const Historique::Fiche &f : selection())
+        choisies.insert(f.id);
+    fiches_ = historique_->fiches();
+    dit(historique_->disponible() ? QString()
+                                  : QStringLiteral("Historique indisponible : %1\nLa mesure continue ; "
+                                                   "les mesures seront enregistrées dès que possible.")
+                                        .arg(historique_->raison()));
+    remplit_ = true;
+    const QSignalBlocker bloque(table_->selectionModel());
+    table_->clearSelection();
+    table_->setSortingEnabled(false);
+    table_->setRowCount(int(fiches_.size()));
+    for (int i = 0; i < fiches_.size(); ++i) {
+        const Historique::Fiche &f = fiches_[i];
+        const qint64 duree = f.debut.secsTo(f.fin);
+        auto *date = new Cellule(f.debut.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss"))
+                                     + (f.inachevee ? QStringLiteral(" *") : QString()),
+                                 double(f.debut.toMSecsSinceEpoch()));
+        date->setData(Qt::UserRole + 1, f.id);
+        if (f.inachevee)
+            date->setToolTip(QStringLiteral("Mesure inachevée : enregistrée jusqu'à sa dernière minute"));
+        table_->setItem(i, ColDate, date);
+        auto *lieu = new QTableWidgetItem(f.lieu);
+        lieu->setToolTip(f.lieu.left(500));
+        table_->setItem(i, ColLieu, lieu);
+        table_->setItem(i, ColEmetteur, new Cellule(f.emetteur, f.emetteur));
+        table_->setItem(i, ColDuree, new Cellule(QStringLiteral("%1 s").arg(duree), double(duree)));
+        table_->setItem(i, ColMoyenne, new Cellule(FormateBits(f.moyenne) + QStringLiteral("/s"), f.moyenne));
+        table_->setItem(i, ColMaximum,
+                        new Cellule(FormateBits(double(f.maximum)) + QStringLiteral("/s"), double(f.maximum)));
+    }
+    table_->setSortingEnabled(true);
+    for (int i = 0; i < table_->rowCount(); ++i)
+        if (choisies.contains(table_->item(i, ColDate)->data(Qt::UserRole + 1).toLongLong()))
+            table_->selectionModel()->select(table_->model()->index(i, 0),
+                                             QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    remplit_ = false;
+    selectionChangee();
+}
+
+QVector<Historique::Fiche> FenetreHistorique::selection() const
+{
+    std::set<int> lignes;
+    for (const QModelIndex &i : table_->selectionModel()->selectedRows())
+        lignes.insert(i.row());
+    QVector<Historique::Fiche> choisies;
+    for (int ligne : lignes) {
+        const qint64 id = table_->item(ligne, ColDate)->data(Qt::UserRole + 1).toLongLong();
+        for (const Historique::Fiche &f : fiches_)
+            if (f.id == id)
+                choisies.push_back(f);
+    }
+    return choisies;
+}
+
+std::optional<Mesure> FenetreHistorique::mesureChoisie()
+{
+    const QVector<Historique::Fiche> choisies = selection();
+    if (choisies.size() != 1)
+        return std::nullopt;
+    return historique_->charge(choisies.front().id);
+}
+
+void FenetreHistorique::selectionChangee()
+{
+    const QVector<Historique::Fiche> choisies = selection();
+    supprimer_->setEnabled(!choisies.isEmpty());
+    exporter_->setEnabled(!choisies.isEmpty());
+    enregistrer_->setEnabled(choisies.size() == 1);
+    image_->setEnabled(choisies.size() == 1);
+    QVector<GraphiqueHistorique::Courbe> courbes;
+    for (const Historique::Fiche &f : choisies) {
+        const std::optional<Mesure> m = historique_->charge(f.id);
+        if (!m)
+            continue;
+        const QString quand = f.debut.toString(QStringLiteral("dd/MM HH:mm"));
+        courbes.push_back({(f.lieu.isEmpty() ? f.emetteur : f.lieu.simplified()) + QStringLiteral(" (") + quand
+                               + QStringLiteral(") : ") + FormateBits(f.moyenne) + QStringLiteral("/s"),
+                           m->secondes()});
+    }
+    graphique_->montre(courbes);
+}
+
+void FenetreHistorique::lieuModifie(int ligne, int colonne)
+{
+    if (remplit_ || colonne != ColLieu)
+        return;
+    const qint64 id = table_->item(ligne, ColDate)->data(Qt::UserRole + 1).toLongLong();
+    if (!historique_->changeLieu(id, table_->item(ligne, ColLieu)->text())) {
+        recharge();
+        dit(QStringLiteral("Le lieu n'a pas pu être enregistré (%1). Réessayez dans un instant.")
+                .arg(historique_->disponible() ? QStringLiteral("fichier occupé") : historique_->raison()));
+    }
+}
+
+bool FenetreHistorique::supprimeSelection()
+{
+    QVector<qint64> ids;
+    for (const Historique::Fiche &f : selection())
+        ids.push_back(f.id);
+    if (historique_->supprime(ids))
+        return true;
+    dit(QStringLiteral("Les mesures n'ont pas pu être supprimées : le fichier est occupé ou indisponible."));
+    return false;
+}
+
+void FenetreHistorique::demandeSuppression()
+{
+    const int n = int(selection().size());
+    if (n == 0)
+        return;
+    if (QMessageBox::question(this, QStringLiteral("Supprimer"),
+                              n == 1 ? QStringLiteral("Supprimer cette mesure de l'historique ?")
+                                     : QStringLiteral("Supprimer ces %1 mesures de l'historique ?").arg(n))
+        == QMessageBox::Yes)
+        supprimeSelection();
+}
+
+void FenetreHistorique::demandeExport()
+{
+    const QString chemin = QFileDialog::getSaveFileName(
+        this, QStringLiteral("Exporter la sélection"),
+        QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + QStringLiteral("/historique.csv"),
+        QStringLiteral("Tableau CSV (*.csv)"));
+    if (chemin.isEmpty())
+        return;
+    const QString erreur = EcritFichier(chemin, CsvFiches(selection()));
+    if (!erreur.isEmpty())
+        QMessageBox::warning(this, QStringLiteral("Enregistrement impossible"), erreur);
+}

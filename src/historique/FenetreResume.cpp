@@ -1,0 +1,32 @@
+#include "historique/FenetreResume.h"
+
+#include "historique/ExportMesure.h"
+#include "historique/SuiviMesure.h"
+
+#include <QLabel>
+#include <QVBoxLayout>
+
+FenetreResume::FenetreResume(const SuiviMesure *suivi, QWidget *parent)
+    : QWidget(parent, Qt::Window)
+    , suivi_(suivi)
+{
+    setWindowTitle(QStringLiteral("Résumé de la mesure"));
+    setObjectName(QStringLiteral("FenetreResume"));
+    texte_ = new QLabel(this);
+    texte_->setTextFormat(Qt::PlainText);
+    texte_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto *l = new QVBoxLayout(this);
+    l->addWidget(texte_);
+    connect(suivi_, &SuiviMesure::change, this, &FenetreResume::actualise);
+    actualise();
+}
+
+QString FenetreResume::texte() const
+{
+    return texte_->text();
+}
+
+void FenetreResume::actualise()
+{
+    texte_->setText(TexteResume(suivi_->mesure()));
+}

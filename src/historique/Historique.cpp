@@ -1,0 +1,306 @@
+#include "historique/Historique.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStandardPaths>
+#include <QVariant>
+#include <QtEndian>
+
+namespace {
+
+QSqlDatabase base(const QString &connexion)
+{
+    return QSqlDatabase::database(connexion, false);
+}
+
+// SQLITE_BUSY and SQLITE_LOCKED: another copy holds the file for now.
+bool estVerrou(const QSqlError &e)
+{
+    return e.nativeErrorCode() == QLatin1String("5") || e.nativeErrorCode() == QLatin1String("6");
+}
+
+// The seconds as one blob of little-endian 64-bit integers.
+QByteArray blobSecondes(const std::vector<qint64> &secondes)
+{
+    QByteArray blob(qsizetype(secondes.size() * sizeof(qint64)), Qt::Uninitialized);
+    for (size_t i = 0; i < secondes.size(); ++i)
+        qToLittleEndian<qint64>(secondes[i], blob.data() + i * sizeof(qint64));
+    return blob;
+}
+
+std::vector<qint64> secondesBlob(const QByteArray &blob)
+{
+    std::vector<qint64> secondes(size_t(blob.size()) / sizeof(qint64));
+    for (size_t i = 0; i < secondes.size(); ++i)
+        secondes[i] = qFromLittleEndian<qint64>(blob.constData() + i * sizeof(qint64));
+    return secondes;
+}
+
+QDateTime instant(const QVariant &ms)
+{
+    return QDateTime::fromMSecsSinceEpoch(ms.toLongLong());
+}
+
+}
+
+Historique::Historique(const QString &chemin, QObject *parent)
+    : QObject(parent)
+    , chemin_(chemin)
+    , connexion_(QStringLiteral("historique-%1").arg(quintptr(this)))
+{
+    relance_.setInterval(RelanceMs);
+    connect(&relance_, &QTimer::timeout, this, &Historique::relance);
+    ouvre();
+}
+
+Historique::~Historique()
+{
+    {
+        QSqlDatabase db = base(connexion_);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(connexion_);
+}
+
+QString Historique::CheminParDefaut()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/historique.sqlite");
+}
+
+bool Historique::indisponible(const QString &pourquoi)
+{
+    raison_ = pourquoi;
+    ouverte_ = false;
+    base(connexion_).close();
+    return false;
+}
+
+bool Historique::ouvre()
+{
+    if (ouverte_)
+        return true;
+    if (!QDir().mkpath(QFileInfo(chemin_).absolutePath()))
+        return indisponible(QStringLiteral("le dossier %1 ne peut pas être créé.").arg(QFileInfo(chemin_).absolutePath()));
+    QSqlDatabase db = QSqlDatabase::contains(connexion_) ? base(connexion_)
+                                                          : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connexion_);
+    if (!db.isValid())
+        return indisponible(QStringLiteral("le pilote SQLite de Qt est absent (paquet libqt6sql6-sqlite)."));
+    db.setDatabaseName(chemin_);
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(AttenteVerrouMs));
+    if (!db.open())
+        return indisponible(QStringLiteral("le fichier %1 ne s'ouvre pas : %2").arg(chemin_, db.lastError().text()));
+
+    // A file that is not a database fails here, on its first read.
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("PRAGMA user_version")) || !q.next()) {
+        if (estVerrou(q.lastError()))
+            return indisponible(QStringLiteral("le fichier est occupé par une autre copie du programme ; "
+                                               "nouvel essai dans quelques secondes."));
+        return indisponible(QStringLiteral("le fichier %1 est endommagé ou n'est pas un historique "
+                                           "(%2). Il est laissé tel quel.")
+                                .arg(chemin_, q.lastError().text()));
+    }
+    const int version = q.value(0).toInt();
+    if (version > VersionSchema)
+        return indisponible(QStringLiteral("le fichier %1 vient d'une version plus récente du programme "
+                                           "(schéma %2, celui-ci connaît le %3). Il est laissé tel quel.")
+                                .arg(chemin_)
+                                .arg(version)
+                                .arg(VersionSchema));
+    if (!q.exec(QStringLiteral("PRAGMA quick_check")) || !q.next() || q.value(0).toString() != QLatin1String("ok"))
+        return indisponible(QStringLiteral("le fichier %1 est endommagé (%2). Il est laissé tel quel.")
+                                .arg(chemin_, q.isValid() ? q.value(0).toString() : q.lastError().text()));
+    if (version == 0 && !creeTables())
+        return false;
+    ouverte_ = true;
+    raison_.clear();
+    return true;
+}
+
+// A file of version 0 is new and empty; anything already in it belongs to
+// someone else.
+bool Historique::creeTables()
+{
+    QSqlDatabase db = base(connexion_);
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) || !q.next())
+        return indisponible(q.lastError().text());
+    if (q.value(0).toInt() != 0)
+        return indisponible(QStringLiteral("le fichier %1 contient déjà d'autres tables. Il est laissé tel quel.")
+                                .arg(chemin_));
+    const bool ok = transaction([&] {
+        return q.exec(QStringLiteral("CREATE TABLE mesures ("
+                                     "id INTEGER PRIMARY KEY, "
+                                     "debut_ms INTEGER NOT NULL, fin_ms INTEGER NOT NULL, "
+                                     "emetteur TEXT NOT NULL, recepteur TEXT NOT NULL, "
+                                     "total INTEGER NOT NULL, moyenne REAL NOT NULL, minimum INTEGER NOT NULL, "
+                                     "mediane REAL NOT NULL, centile90 INTEGER NOT NULL, maximum INTEGER NOT NULL, "
+                                     "lieu TEXT NOT NULL DEFAULT '', inachevee INTEGER NOT NULL, "
+                                     "secondes BLOB NOT NULL, "
+                                     "UNIQUE (debut_ms, emetteur, recepteur))"))
+            && q.exec(QStringLiteral("PRAGMA user_version = %1").arg(VersionSchema));
+    });
+    if (!ok)
+        return indisponible(QStringLiteral("les tables ne peuvent pas être créées dans %1 : %2")
+                                .arg(chemin_, q.lastError().text()));
+    return true;
+}
+
+// Runs `travail` in one write transaction, taken at once so that a lock
+// held by another copy shows here, and undone whole if a step fails.
+bool Historique::transaction(const std::function<bool()> &travail)
+{
+    QSqlQuery q(base(connexion_));
+    if (!q.exec(QStringLiteral("BEGIN IMMEDIATE")))
+        return false;
+    if (travail() && q.exec(QStringLiteral("COMMIT")))
+        return true;
+    q.exec(QStringLiteral("ROLLBACK"));
+    return false;
+}
+
+bool Historique::ecrit(const Ecriture &e)
+{
+    if (!ouvre())
+        return false;
+    const ResumeMesure r = e.mesure.resume();
+    QSqlQuery q(base(connexion_));
+    const bool ok = transaction([&] {
+        q.prepare(QStringLiteral(
+            "INSERT INTO mesures (debut_ms, fin_ms, emetteur, recepteur, total, moyenne, minimum, mediane, "
+            "centile90, maximum, inachevee, secondes) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
+            "ON CONFLICT (debut_ms, emetteur, recepteur) DO UPDATE SET fin_ms = excluded.fin_ms, "
+            "total = excluded.total, moyenne = excluded.moyenne, minimum = excluded.minimum, "
+            "mediane = excluded.mediane, centile90 = excluded.centile90, maximum = excluded.maximum, "
+            "inachevee = excluded.inachevee, secondes = excluded.secondes"));
+        for (const QVariant &v :
+             {QVariant(r.debut().toMSecsSinceEpoch()), QVariant(r.fin().toMSecsSinceEpoch()),
+              QVariant(e.mesure.emetteur()), QVariant(e.mesure.recepteur()), QVariant(r.total()),
+              QVariant(r.moyenne()), QVariant(r.minimum()), QVariant(r.mediane()), QVariant(r.centile90()),
+              QVariant(r.maximum()), QVariant(e.inachevee ? 1 : 0), QVariant(blobSecondes(e.mesure.secondes()))})
+            q.addBindValue(v);
+        return q.exec();
+    });
+    if (ok)
+        emit change();
+    return ok;
+}
+
+bool Historique::enregistre(const Mesure &mesure, bool inachevee)
+{
+    // A newer state of a waiting measurement replaces the waiting one.
+    for (auto it = attente_.begin(); it != attente_.end(); ++it) {
+        if (it->mesure.debut() == mesure.debut() && it->mesure.emetteur() == mesure.emetteur()) {
+            attente_.erase(it);
+            break;
+        }
+    }
+    const Ecriture e{mesure, inachevee};
+    if (ecrit(e))
+        return true;
+    attente_.push_back(e);
+    relance_.start();
+    return false;
+}
+
+void Historique::relance()
+{
+    while (!attente_.empty() && ecrit(attente_.front()))
+        attente_.erase(attente_.begin());
+    if (attente_.empty())
+        relance_.stop();
+}
+
+void Historique::ecritAttente(int attenteMs)
+{
+    if (attente_.empty() || !ouvre())
+        return;
+    QSqlQuery q(base(connexion_));
+    q.exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(attenteMs));
+    relance();
+    q.exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(AttenteVerrouMs));
+}
+
+QVector<Historique::Fiche> Historique::fiches()
+{
+    QVector<Fiche> liste;
+    if (!ouvre())
+        return liste;
+    QSqlQuery q(base(connexion_));
+    if (!q.exec(QStringLiteral("SELECT id, debut_ms, fin_ms, emetteur, recepteur, lieu, total, moyenne, minimum, "
+                               "mediane, centile90, maximum, inachevee FROM mesures ORDER BY debut_ms DESC")))
+        return liste;
+    while (q.next()) {
+        Fiche f;
+        f.id = q.value(0).toLongLong();
+        f.debut = instant(q.value(1));
+        f.fin = instant(q.value(2));
+        f.emetteur = q.value(3).toString();
+        f.recepteur = q.value(4).toString();
+        f.lieu = q.value(5).toString();
+        f.total = q.value(6).toLongLong();
+        f.moyenne = q.value(7).toDouble();
+        f.minimum = q.value(8).toLongLong();
+        f.mediane = q.value(9).toDouble();
+        f.centile90 = q.value(10).toLongLong();
+        f.maximum = q.value(11).toLongLong();
+        f.inachevee = q.value(12).toBool();
+        liste.push_back(f);
+    }
+    return liste;
+}
+
+std::optional<Mesure> Historique::charge(qint64 id)
+{
+    if (!ouvre())
+        return std::nullopt;
+    QSqlQuery q(base(connexion_));
+    q.prepare(QStringLiteral("SELECT debut_ms, fin_ms, emetteur, recepteur, total, secondes FROM mesures WHERE id = ?"));
+    q.addBindValue(id);
+    if (!q.exec() || !q.next())
+        return std::nullopt;
+    Mesure m(q.value(2).toString(), q.value(3).toString(), instant(q.value(0)));
+    for (qint64 s : secondesBlob(q.value(5).toByteArray()))
+        m.ajouteSeconde(s);
+    m.ajouteOctets(q.value(4).toLongLong());
+    m.termine(instant(q.value(1)));
+    return m;
+}
+
+bool Historique::changeLieu(qint64 id, const QString &lieu)
+{
+    if (!ouvre())
+        return false;
+    QSqlQuery q(base(connexion_));
+    const bool ok = transaction([&] {
+        q.prepare(QStringLiteral("UPDATE mesures SET lieu = ? WHERE id = ?"));
+        q.addBindValue(lieu);
+        q.addBindValue(id);
+        return q.exec();
+    });
+    if (ok)
+        emit change();
+    return ok;
+}
+
+bool Historique::supprime(const QVector<qint64> &ids)
+{
+    if (!ouvre())
+        return false;
+    QSqlQuery q(base(connexion_));
+    const bool ok = transaction([&] {
+        q.prepare(QStringLiteral("DELETE FROM mesures WHERE id = ?"));
+        for (qint64 id : ids) {
+            q.addBindValue(id);
+            if (!q.exec())
+                return false;
+        }
+        return true;
+    });
+    if (ok)
+        emit change();
+    return ok;
+}

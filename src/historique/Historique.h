@@ -1,0 +1,108 @@
+#pragma once
+
+#include "mesure/Mesure.h"
+
+#include <QDateTime>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <QVector>
+
+#include <functional>
+#include <optional>
+
+// The history of measurements: one SQLite file in the user's data folder,
+// one row per measurement with its figures, its seconds and the place the
+// person gives it ("Lieu").
+//
+// The file is never repaired, emptied or replaced: a file that is not a
+// database of this program, is damaged, or was made by a newer version
+// leaves the history unavailable (raison() says why) and the file as it was.
+// Several copies of the program may share the file: every write is one
+// transaction; a write that finds the file locked waits a moment, and a
+// measurement that still cannot be written is kept and written again every
+// few seconds until it is.
+class Historique : public QObject
+{
+    Q_OBJECT
+
+public:
+    // The version of the tables this program writes, kept in the file's
+    // user_version.
+    static constexpr int VersionSchema = 1;
+    // How long one statement waits for another copy's lock.
+    static constexpr int AttenteVerrouMs = 250;
+    static constexpr int RelanceMs = 2000;
+
+    // One stored measurement, as the history window lists it.
+    struct Fiche
+    {
+        qint64 id = 0;
+        QDateTime debut;
+        QDateTime fin;
+        QString emetteur;
+        QString recepteur;
+        QString lieu;
+        qint64 total = 0;
+        double moyenne = 0;
+        qint64 minimum = 0;
+        double mediane = 0;
+        qint64 centile90 = 0;
+        qint64 maximum = 0;
+        // Written by the minute checkpoints only: the program ended without
+        // closing it (a crash), or another copy is still measuring.
+        bool inachevee = false;
+    };
+
+    explicit Historique(const QString &chemin, QObject *parent = nullptr);
+    ~Historique() override;
+
+    // historique.sqlite in the user's data folder.
+    static QString CheminParDefaut();
+
+    QString chemin() const { return chemin_; }
+    bool disponible() const { return ouverte_; }
+    QString raison() const { return raison_; }
+
+    // Writes the measurement, or rewrites it if it is already there (the
+    // same start and addresses): its Lieu is kept. `inachevee` marks a
+    // checkpoint of a measurement still running. False when it could not be
+    // written now; it is then written again later, whatever happens.
+    bool enregistre(const Mesure &mesure, bool inachevee);
+    // Measurements waiting for the file to be free again.
+    int enAttente() const { return int(attente_.size()); }
+    // Tries the waiting writes once more, each waiting up to `attenteMs` for
+    // a lock, before the program ends.
+    void ecritAttente(int attenteMs);
+
+    // Every measurement, the newest first.
+    QVector<Fiche> fiches();
+    std::optional<Mesure> charge(qint64 id);
+    bool changeLieu(qint64 id, const QString &lieu);
+    bool supprime(const QVector<qint64> &ids);
+
+signals:
+    // The stored measurements changed (written, relabelled or deleted).
+    void change();
+
+private:
+    struct Ecriture
+    {
+        Mesure mesure;
+        bool inachevee;
+    };
+
+    bool ouvre();
+    bool creeTables();
+    bool indisponible(const QString &pourquoi);
+    bool ecrit(const Ecriture &e);
+    void relance();
+    bool transaction(const std::function<bool()> &travail);
+
+    QString chemin_;
+    QString connexion_;
+    bool ouverte_ = false;
+    QString raison_;
+    std::vector<Ecriture> attente_;
+    QTimer relance_;
+};

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QImage>
+#include <QObject>
+#include <QPointer>
+
+class FenetreHistorique;
+class FenetreResume;
+class Historique;
+class Joge;
+class QMenu;
+class QWidget;
+class SuiviMesure;
+
+// The receiver window's measurement menu, opened by a right click or the
+// Menu key on the chart and on the statistics label, and the chart's
+// tooltip. It adds nothing to the window's layout.
+class MenuMesure : public QObject
+{
+    Q_OBJECT
+
+public:
+    // `fenetre` is the receiver window; `cibles` the widgets that open the
+    // menu (the chart and the statistics label).
+    MenuMesure(QWidget *fenetre, Joge *jauge, const QList<QWidget *> &cibles, SuiviMesure *suivi,
+               Historique *historique);
+
+    // A new menu, for the state of the moment.
+    QMenu *creeMenu(QWidget *parent);
+    // The tooltip for the chart's pixel column x: the sample drawn there in
+    // both units and how long ago it was closed; empty where none is drawn.
+    QString infobulle(int x) const;
+    // The chart as drawn, twice its size, with its band.
+    QImage image() const;
+    void remetEchelle();
+    FenetreResume *montreResume();
+    FenetreHistorique *montreHistorique();
+
+protected:
+    bool eventFilter(QObject *objet, QEvent *evenement) override;
+
+private:
+    QWidget *fenetre_;
+    Joge *jauge_;
+    QList<QWidget *> cibles_;
+    SuiviMesure *suivi_;
+    Historique *historique_;
+    QPointer<FenetreResume> resume_;
+    QPointer<FenetreHistorique> historiqueFenetre_;
+};

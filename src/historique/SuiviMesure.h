@@ -1,0 +1,56 @@
+#pragma once
+
+#include "mesure/Mesure.h"
+
+#include <QObject>
+#include <QTimer>
+
+class Historique;
+
+// Follows the receiver's measurement from a transmitter's connection until
+// it leaves, and stores it in the history when it ends (if it lasted at
+// least DureeMinimaleMs) and every minute while it runs, so that a crash
+// loses at most the last minute.
+//
+// Which seconds are complete: the gauge's tick runs freely, so the first
+// tick after the connection closes a second that began before it, and the
+// time after the last tick is a second cut short. Both count in the total
+// and the mean (their bytes and their time) but not among the seconds: the
+// first tick after the start is skipped, and nothing is added at the end.
+class SuiviMesure : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr qint64 DureeMinimaleMs = 3000;
+    static constexpr int PointMs = 60 * 1000;
+
+    // `historique` may be null: nothing is stored then. `pointMs`: the
+    // period of the checkpoints.
+    explicit SuiviMesure(Historique *historique, QObject *parent = nullptr, int pointMs = PointMs);
+
+    // A transmitter has just been accepted. Ends any measurement still open.
+    void commence(const QString &emetteur, const QString &recepteur);
+    // Bytes just read.
+    void octets(qint64 n);
+    // The gauge has closed a second worth `valeur` bytes.
+    void seconde(double valeur);
+    // The transmitter left, reception stopped or the program ends.
+    void termine();
+
+    // The measurement running, or the last one; existe() is false before
+    // the first.
+    const Mesure &mesure() const { return mesure_; }
+
+signals:
+    // The measurement began, gained a second or ended.
+    void change();
+
+private:
+    void pointDeControle();
+
+    Historique *historique_;
+    Mesure mesure_;
+    bool premiereSeconde_ = false;
+    QTimer point_;
+};

@@ -1,0 +1,195 @@
+#include "historique/ExportMesure.h"
+#include "historique/FenetreHistorique.h"
+#include "historique/Historique.h"
+
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// The history through its whole life, against real SQLite files in a
+// temporary folder.
+class TestHistorique : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir dossier;
+
+    QString fichier(const QString &nom) const { return dossier.filePath(nom); }
+
+    // A measurement of `n` seconds of `octets` bytes each, begun at `debut`.
+    static Mesure mesure(const QString &emetteur, const QDateTime &debut, int n, qint64 octets)
+    {
+        Mesure m(emetteur, QStringLiteral("10.44.0.1"), debut);
+        for (int i = 0; i < n; ++i) {
+            m.ajouteSeconde(octets);
+            m.ajouteOctets(octets);
+        }
+        m.termine(debut.addSecs(n));
+        return m;
+    }
+
+    static QByteArray contenu(const QString &chemin)
+    {
+        QFile f(chemin);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+private slots:
+    void initTestCase() { QVERIFY(dossier.isValid()); }
+
+    void vieEntiere()
+    {
+        const QDateTime debut(QDate(2026, 12, 7), QTime(10, 0, 0));
+        const QString lieu = QStringLiteral("Salon, \"près\" de la fenêtre\nétage 1\r\n") + QString(10000, u'é');
+        QVector<qint64> ids;
+        {
+            Historique h(fichier(QStringLiteral("vie.sqlite")));
+            QVERIFY2(h.disponible(), qPrintable(h.raison()));
+            QSignalSpy changes(&h, &Historique::change);
+            // A checkpoint, then the end of the same measurement: one row.
+            Mesure enCours(QStringLiteral("10.44.0.2"), QStringLiteral("10.44.0.1"), debut);
+            enCours.ajouteSeconde(5);
+            enCours.ajouteOctets(5);
+            QVERIFY(h.enregistre(enCours, true));
+            QCOMPARE(h.fiches().size(), 1);
+            QVERIFY(h.fiches().front().inachevee);
+            QVERIFY(h.enregistre(mesure(QStringLiteral("10.44.0.2"), debut, 5, 1000), false));
+            QVERIFY(h.enregistre(mesure(QStringLiteral("10.44.0.3"), debut.addSecs(60), 4, 2000), false));
+            QCOMPARE(changes.size(), 3);
+
+            const QVector<Historique::Fiche> fiches = h.fiches();
+            QCOMPARE(fiches.size(), 2);
+            QCOMPARE(fiches[0].emetteur, QStringLiteral("10.44.0.3")); // the newest first
+            QCOMPARE(fiches[1].inachevee, false);
+            QCOMPARE(fiches[1].total, qint64(5000));
+            QCOMPARE(fiches[1].moyenne, 1000.0);
+            QCOMPARE(fiches[1].maximum, qint64(1000));
+            QCOMPARE(fiches[1].debut, debut);
+            for (const Historique::Fiche &f : fiches)
+                ids << f.id;
+            QVERIFY(h.changeLieu(ids[1], lieu));
+        }
+        // Reopened by another program run: the Lieu, the figures and the
+        // seconds are all there.
+        Historique h(fichier(QStringLiteral("vie.sqlite")));
+        QVERIFY(h.disponible());
+        QVector<Historique::Fiche> fiches = h.fiches();
+        QCOMPARE(fiches[1].lieu, lieu);
+        // A later write of the same measurement keeps its Lieu.
+        QVERIFY(h.enregistre(mesure(QStringLiteral("10.44.0.2"), debut, 5, 1000), false));
+        QCOMPARE(h.fiches()[1].lieu, lieu);
+
+        const std::optional<Mesure> m = h.charge(ids[1]);
+        QVERIFY(m);
+        QCOMPARE(m->secondes(), std::vector<qint64>(5, 1000));
+        QCOMPARE(m->resume().moyenne(), 1000.0);
+        QCOMPARE(m->emetteur(), QStringLiteral("10.44.0.2"));
+        QVERIFY(!m->enCours());
+        QCOMPARE(CsvMesure(*m), CsvMesure(mesure(QStringLiteral("10.44.0.2"), debut, 5, 1000)));
+
+        // Exported: the Lieu comes back whole out of its RFC 4180 quotes.
+        const QString csv = QString::fromUtf8(CsvFiches({fiches[1]}));
+        const QString debutLigne = QStringLiteral("\r\n%1,%2,").arg(HeureIso(debut), HeureIso(debut.addSecs(5)));
+        const qsizetype i = csv.indexOf(debutLigne);
+        QVERIFY(i > 0);
+        QString champ = csv.mid(i + debutLigne.size());
+        QVERIFY(champ.startsWith(u'"'));
+        champ = champ.mid(1, champ.indexOf(QLatin1String("\",10.44.0.2,")) - 1);
+        QCOMPARE(champ.replace(QLatin1String("\"\""), QLatin1String("\"")), lieu);
+
+        QVERIFY(h.supprime({ids[0], ids[1]}));
+        QVERIFY(h.fiches().isEmpty());
+        QVERIFY(!h.charge(ids[1]));
+    }
+
+    // Another copy holds the file: the write waits, is kept, and goes in as
+    // soon as the file is free again.
+    void baseVerrouillee()
+    {
+        const QString chemin = fichier(QStringLiteral("verrou.sqlite"));
+        Historique h(chemin);
+        QVERIFY(h.disponible());
+        {
+            QSqlDatabase autre = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("autre"));
+            autre.setDatabaseName(chemin);
+            QVERIFY(autre.open());
+            QSqlQuery q(autre);
+            QVERIFY(q.exec(QStringLiteral("BEGIN EXCLUSIVE")));
+
+            const Mesure m = mesure(QStringLiteral("10.44.0.2"), QDateTime::currentDateTime(), 3, 10);
+            QVERIFY(!h.enregistre(m, false));
+            QCOMPARE(h.enAttente(), 1);
+            // Written again while still locked: still one waiting.
+            QVERIFY(!h.enregistre(m, false));
+            QCOMPARE(h.enAttente(), 1);
+            QVERIFY(!h.changeLieu(1, QStringLiteral("x")));
+
+            QVERIFY(q.exec(QStringLiteral("COMMIT")));
+            autre.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("autre"));
+        QTRY_COMPARE_WITH_TIMEOUT(h.enAttente(), 0, 10000);
+        QCOMPARE(h.fiches().size(), 1);
+    }
+
+    void fichierIllisible_data()
+    {
+        QTest::addColumn<QByteArray>("contenu");
+        QTest::addColumn<QString>("mot");
+        QTest::newRow("not a database") << QByteArray("Ceci n'est pas une base.\n").repeated(300)
+                                        << QStringLiteral("endommagé");
+        // The header of an SQLite file, and garbage where its pages belong.
+        QTest::newRow("damaged") << QByteArray("SQLite format 3\0", 16) + QByteArray(4080, '\xff')
+                                 << QStringLiteral("endommagé");
+    }
+
+    // A damaged file is left as it was; measurements wait in memory.
+    void fichierIllisible()
+    {
+        QFETCH(QByteArray, contenu);
+        QFETCH(QString, mot);
+        const QString chemin = fichier(QStringLiteral("illisible-%1.sqlite").arg(QTest::currentDataTag()).replace(u' ', u'-'));
+        {
+            QFile f(chemin);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(contenu);
+        }
+        Historique h(chemin);
+        QVERIFY(!h.disponible());
+        QVERIFY2(h.raison().contains(mot), qPrintable(h.raison()));
+        QVERIFY(!h.enregistre(mesure(QStringLiteral("10.44.0.2"), QDateTime::currentDateTime(), 3, 1), false));
+        QCOMPARE(h.enAttente(), 1);
+        QVERIFY(h.fiches().isEmpty());
+        QCOMPARE(TestHistorique::contenu(chemin), contenu);
+        // The history window says so, and why.
+        const FenetreHistorique fenetre(&h);
+        QVERIFY(fenetre.etat().startsWith(QStringLiteral("Historique indisponible : ")));
+        QVERIFY(fenetre.etat().contains(chemin));
+    }
+
+    void versionPlusRecente()
+    {
+        const QString chemin = fichier(QStringLiteral("recente.sqlite"));
+        {
+            QSqlDatabase autre = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("recente"));
+            autre.setDatabaseName(chemin);
+            QVERIFY(autre.open());
+            QSqlQuery q(autre);
+            QVERIFY(q.exec(QStringLiteral("CREATE TABLE mesures (x)")));
+            QVERIFY(q.exec(QStringLiteral("PRAGMA user_version = %1").arg(Historique::VersionSchema + 1)));
+            autre.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("recente"));
+        const QByteArray avant = contenu(chemin);
+        Historique h(chemin);
+        QVERIFY(!h.disponible());
+        QVERIFY2(h.raison().contains(QStringLiteral("plus récente")), qPrintable(h.raison()));
+        QVERIFY(!h.enregistre(mesure(QStringLiteral("10.44.0.2"), QDateTime::currentDateTime(), 3, 1), false));
+        QCOMPARE(contenu(chemin), avant);
+    }
+};
+
+QTEST_MAIN(TestHistorique)
+#include "tst_historique.moc"
