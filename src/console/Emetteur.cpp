@@ -189,6 +189,7 @@ void Emetteur::fin(SuiviMesure::Fin fin)
 void Emetteur::interromps()
 {
     if (suivi_.enCours()) {
+        Sortie::diagnostic(QStringLiteral("Interrompu."));
         fin(SuiviMesure::Fin::Interruption);
         return;
     }

@@ -16,6 +16,7 @@ Recepteur::Recepteur(const LigneCommande::Reglages &reglages, Sortie &sortie)
     SSID.setInterval(Protocole::PremiereAnnonceMs);
     connect(&SSID, &QTimer::timeout, this, &Recepteur::SSID_Timer);
     duree_.setSingleShot(true);
+    duree_.setTimerType(Qt::PreciseTimer);
     connect(&duree_, &QTimer::timeout, this, [this] { arrete(SuiviMesure::Fin::Duree); });
 }
 
@@ -108,6 +109,7 @@ void Recepteur::arrete(SuiviMesure::Fin fin)
 
 void Recepteur::interromps()
 {
+    Sortie::diagnostic(QStringLiteral("Interrompu."));
     arrete(SuiviMesure::Fin::Interruption);
 }
 

@@ -11,6 +11,7 @@ Serveurs::Serveurs(const LigneCommande::Reglages &reglages, Sortie &sortie)
 {
     connect(&WssidReceptor, &Winsock::DataArrival, this, &Serveurs::WssidReceptor_DataArrival);
     duree_.setSingleShot(true);
+    duree_.setTimerType(Qt::PreciseTimer);
     connect(&duree_, &QTimer::timeout, this, &Serveurs::arrete);
 }
 
@@ -54,7 +55,7 @@ void Serveurs::arrete()
     if (entendus_.isEmpty())
         Sortie::diagnostic(QStringLiteral("Aucun récepteur entendu en %1 s. Un récepteur s'annonce environ 1 s après "
                                           "son démarrage puis toutes les 30 s.")
-                               .arg(depuis_.elapsed() / 1000));
+                               .arg(qRound(double(depuis_.elapsed()) / 1000.0)));
     termine(Termine);
 }
 
