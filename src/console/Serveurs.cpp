@@ -27,6 +27,12 @@ void Serveurs::demarre()
     depuis_.start();
     if (reglages_.duree > 0)
         duree_.start(reglages_.duree * 1000);
+    Sortie::diagnostic(reglages_.duree > 0
+                           ? QStringLiteral("Écoute des annonces de récepteurs sur le port UDP %1 pendant %2 s.")
+                                 .arg(Protocole::Port)
+                                 .arg(reglages_.duree)
+                           : QStringLiteral("Écoute des annonces de récepteurs sur le port UDP %1 jusqu'à Ctrl-C.")
+                                 .arg(Protocole::Port));
 }
 
 void Serveurs::WssidReceptor_DataArrival(qint64)
