@@ -102,6 +102,14 @@ void Emetteur::finAttente()
 {
     if (suivi_.enCours() || estFini())
         return;
+    if (adresse_.isEmpty()) {
+        Sortie::diagnostic(QStringLiteral("bandepassante-console : « %1 » ne s'est pas résolu en %2 s : vérifiez le "
+                                          "nom ou donnez l'adresse du récepteur.")
+                               .arg(reglages_.hote)
+                               .arg(reglages_.attente));
+        termine(Impossible);
+        return;
+    }
     // An attempt still pending at the deadline went unanswered too.
     const bool refusee = dernierEchec_ == ECONNREFUSED && W.State() == Winsock::sckClosed;
     W.Close();
