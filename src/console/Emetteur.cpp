@@ -29,7 +29,7 @@ QByteArray paquet()
 
 Emetteur::Emetteur(const LigneCommande::Reglages &reglages, Sortie &sortie)
     : reglages_(reglages)
-    , suivi_(sortie, QStringLiteral("emetteur"))
+    , chronique_(sortie, QStringLiteral("emetteur"))
     , paquet_(paquet())
 {
     connect(&W, &Winsock::Connected, this, &Emetteur::W_Connect);
@@ -41,10 +41,10 @@ Emetteur::Emetteur(const LigneCommande::Reglages &reglages, Sortie &sortie)
     nouvelEssai_.setSingleShot(true);
     connect(&nouvelEssai_, &QTimer::timeout, this, &Emetteur::essaie);
 
-    suivi_.definitReleve([this] { releve(); });
-    connect(&suivi_, &SuiviMesure::seconde, this, [this](int numero) {
+    chronique_.definitReleve([this] { releve(); });
+    connect(&chronique_, &ChroniqueMesure::seconde, this, [this](int numero) {
         if (reglages_.duree > 0 && numero >= reglages_.duree)
-            fin(SuiviMesure::Fin::Duree);
+            fin(ChroniqueMesure::Fin::Duree);
     });
 }
 
@@ -89,9 +89,9 @@ void Emetteur::essaie()
 
 void Emetteur::W_Error(int number, const QString &description)
 {
-    if (suivi_.enCours()) {
+    if (chronique_.enCours()) {
         Sortie::diagnostic(QStringLiteral("Connexion avec le récepteur %1 coupée : %2.").arg(adresse_, description));
-        fin(SuiviMesure::Fin::Coupure);
+        fin(ChroniqueMesure::Fin::Coupure);
         return;
     }
     dernierEchec_ = number;
@@ -100,7 +100,7 @@ void Emetteur::W_Error(int number, const QString &description)
 
 void Emetteur::finAttente()
 {
-    if (suivi_.enCours() || estFini())
+    if (chronique_.enCours() || estFini())
         return;
     if (adresse_.isEmpty()) {
         Sortie::diagnostic(QStringLiteral("bandepassante-console : « %1 » ne s'est pas résolu en %2 s : vérifiez le "
@@ -114,7 +114,8 @@ void Emetteur::finAttente()
     const bool refusee = dernierEchec_ == ECONNREFUSED && W.State() == Winsock::sckClosed;
     W.Close();
     nouvelEssai_.stop();
-    const QString cible = reglages_.hote == adresse_ ? adresse_ : QStringLiteral("%1 (%2)").arg(reglages_.hote, adresse_);
+    const QString cible =
+        reglages_.hote == adresse_ ? adresse_ : QStringLiteral("%1 (%2)").arg(reglages_.hote, adresse_);
     Sortie::diagnostic(
         QStringLiteral("bandepassante-console : personne n'a accepté la connexion à %1, port TCP %2, en %3 s : %4.\n"
                        "Causes habituelles : la réception n'est pas démarrée sur cette machine, ou un pare-feu ferme "
@@ -139,7 +140,7 @@ void Emetteur::W_Connect()
                                  .arg(adresse_)
                                  .arg(reglages_.port));
     confies_ = comptes_ = 0;
-    suivi_.commence(adresse_);
+    chronique_.commence(adresse_);
     // The send loop runs from the event loop, not inside this event.
     QMetaObject::invokeMethod(this, &Emetteur::envoie, Qt::QueuedConnection);
 }
@@ -150,7 +151,7 @@ void Emetteur::W_Connect()
 // is closed, whoever closed it.
 void Emetteur::envoie()
 {
-    while (suivi_.enCours() && W.State() == Winsock::sckConnected) {
+    while (chronique_.enCours() && W.State() == Winsock::sckConnected) {
         if (W.SendData(paquet_))
             confies_ += paquet_.size();
         releve();
@@ -165,25 +166,25 @@ void Emetteur::releve()
     if (W.State() != Winsock::sckConnected)
         return;
     const qint64 pris = confies_ - W.EnAttenteEnvoi();
-    suivi_.ajoute(pris - comptes_);
+    chronique_.ajoute(pris - comptes_);
     comptes_ = pris;
 }
 
 void Emetteur::W_Close()
 {
     Sortie::diagnostic(QStringLiteral("Le récepteur %1 a fermé la connexion.").arg(adresse_));
-    fin(SuiviMesure::Fin::Depart);
+    fin(ChroniqueMesure::Fin::Depart);
 }
 
-void Emetteur::fin(SuiviMesure::Fin fin)
+void Emetteur::fin(ChroniqueMesure::Fin fin)
 {
-    if (!suivi_.enCours())
+    if (!chronique_.enCours())
         return;
-    const bool sansMesure = suivi_.secondes() == 0 &&
-                            (fin == SuiviMesure::Fin::Depart || fin == SuiviMesure::Fin::Coupure);
+    const bool sansMesure = chronique_.secondes() == 0 &&
+                            (fin == ChroniqueMesure::Fin::Depart || fin == ChroniqueMesure::Fin::Coupure);
     // The summary counts what the system had taken before the close: the
     // close drops the rest of the queue.
-    suivi_.termine(fin);
+    chronique_.termine(fin);
     W.Close();
     if (sansMesure) {
         Sortie::diagnostic(QStringLiteral("bandepassante-console : le récepteur a mis fin à la connexion avant la "
@@ -196,9 +197,9 @@ void Emetteur::fin(SuiviMesure::Fin fin)
 
 void Emetteur::interromps()
 {
-    if (suivi_.enCours()) {
+    if (chronique_.enCours()) {
         Sortie::diagnostic(QStringLiteral("Interrompu."));
-        fin(SuiviMesure::Fin::Interruption);
+        fin(ChroniqueMesure::Fin::Interruption);
         return;
     }
     W.Close();

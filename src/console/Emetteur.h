@@ -2,7 +2,7 @@
 
 #include "console/Commande.h"
 #include "console/LigneCommande.h"
-#include "console/SuiviMesure.h"
+#include "console/ChroniqueMesure.h"
 #include "protocol/Winsock.h"
 
 #include <QTimer>
@@ -38,10 +38,10 @@ private:
     void envoie();
     void releve();
     void finAttente();
-    void fin(SuiviMesure::Fin fin);
+    void fin(ChroniqueMesure::Fin fin);
 
     const LigneCommande::Reglages reglages_;
-    SuiviMesure suivi_;
+    ChroniqueMesure chronique_;
     Winsock W{Winsock::Genre::Tcp, this};
     // The address HOTE resolved to, in dotted text.
     QString adresse_;

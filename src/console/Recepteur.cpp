@@ -5,7 +5,7 @@
 
 Recepteur::Recepteur(const LigneCommande::Reglages &reglages, Sortie &sortie)
     : reglages_(reglages)
-    , suivi_(sortie, QStringLiteral("recepteur"))
+    , chronique_(sortie, QStringLiteral("recepteur"))
 {
     W.setLocalPort(reglages_.port);
     connect(&W, &Winsock::ConnectionRequest, this, &Recepteur::W_ConnectionRequest);
@@ -17,7 +17,7 @@ Recepteur::Recepteur(const LigneCommande::Reglages &reglages, Sortie &sortie)
     connect(&SSID, &QTimer::timeout, this, &Recepteur::SSID_Timer);
     duree_.setSingleShot(true);
     duree_.setTimerType(Qt::PreciseTimer);
-    connect(&duree_, &QTimer::timeout, this, [this] { arrete(SuiviMesure::Fin::Duree); });
+    connect(&duree_, &QTimer::timeout, this, [this] { arrete(ChroniqueMesure::Fin::Duree); });
 }
 
 void Recepteur::demarre()
@@ -54,43 +54,43 @@ void Recepteur::W_ConnectionRequest(qint32 requestId)
         return;
     }
     Sortie::diagnostic(QStringLiteral("Emetteur %1 connecté.").arg(W.RemoteHostIP()));
-    suivi_.commence(W.RemoteHostIP());
+    chronique_.commence(W.RemoteHostIP());
 }
 
 void Recepteur::W_DataArrival(qint64)
 {
     W.GetData(recu_);
-    suivi_.ajoute(recu_.size());
+    chronique_.ajoute(recu_.size());
 }
 
 void Recepteur::W_Close()
 {
-    Sortie::diagnostic(QStringLiteral("L'émetteur %1 est parti.").arg(suivi_.pair()));
-    emetteurParti(SuiviMesure::Fin::Depart);
+    Sortie::diagnostic(QStringLiteral("L'émetteur %1 est parti.").arg(chronique_.pair()));
+    emetteurParti(ChroniqueMesure::Fin::Depart);
 }
 
 void Recepteur::W_Error(int, const QString &description)
 {
-    if (!suivi_.enCours()) {
+    if (!chronique_.enCours()) {
         // The listening socket failed: listen again.
         W.Close();
         ecoute();
         return;
     }
-    Sortie::diagnostic(QStringLiteral("Connexion avec l'émetteur %1 coupée : %2.").arg(suivi_.pair(), description));
-    emetteurParti(SuiviMesure::Fin::Coupure);
+    Sortie::diagnostic(QStringLiteral("Connexion avec l'émetteur %1 coupée : %2.").arg(chronique_.pair(), description));
+    emetteurParti(ChroniqueMesure::Fin::Coupure);
 }
 
-void Recepteur::emetteurParti(SuiviMesure::Fin fin)
+void Recepteur::emetteurParti(ChroniqueMesure::Fin fin)
 {
-    const bool rienRecu = suivi_.total() == 0;
-    suivi_.termine(fin);
+    const bool rienRecu = chronique_.total() == 0;
+    chronique_.termine(fin);
     W.Close();
     if (!reglages_.uneFois) {
         ecoute();
         return;
     }
-    if (fin == SuiviMesure::Fin::Coupure && rienRecu) {
+    if (fin == ChroniqueMesure::Fin::Coupure && rienRecu) {
         Sortie::diagnostic(QStringLiteral("bandepassante-console : la connexion a été coupée avant le premier octet, "
                                           "aucune mesure."));
         termine(Impossible);
@@ -99,10 +99,10 @@ void Recepteur::emetteurParti(SuiviMesure::Fin fin)
     termine(Termine);
 }
 
-void Recepteur::arrete(SuiviMesure::Fin fin)
+void Recepteur::arrete(ChroniqueMesure::Fin fin)
 {
     W.Close();
-    suivi_.termine(fin);
+    chronique_.termine(fin);
     SSID.stop();
     termine(Termine);
 }
@@ -110,7 +110,7 @@ void Recepteur::arrete(SuiviMesure::Fin fin)
 void Recepteur::interromps()
 {
     Sortie::diagnostic(QStringLiteral("Interrompu."));
-    arrete(SuiviMesure::Fin::Interruption);
+    arrete(ChroniqueMesure::Fin::Interruption);
 }
 
 void Recepteur::SSID_Timer()

@@ -2,7 +2,7 @@
 
 #include "console/Commande.h"
 #include "console/LigneCommande.h"
-#include "console/SuiviMesure.h"
+#include "console/ChroniqueMesure.h"
 #include "protocol/Winsock.h"
 
 #include <QTimer>
@@ -36,11 +36,11 @@ private:
     void W_Close();
     void W_Error(int number, const QString &description);
     void SSID_Timer();
-    void emetteurParti(SuiviMesure::Fin fin);
-    void arrete(SuiviMesure::Fin fin);
+    void emetteurParti(ChroniqueMesure::Fin fin);
+    void arrete(ChroniqueMesure::Fin fin);
 
     const LigneCommande::Reglages reglages_;
-    SuiviMesure suivi_;
+    ChroniqueMesure chronique_;
     Winsock W{Winsock::Genre::Tcp, this};
     Winsock Wssid{Winsock::Genre::Udp, this};
     QTimer SSID;

@@ -1,9 +1,9 @@
-#include "console/SuiviMesure.h"
+#include "console/ChroniqueMesure.h"
 
 #include "console/Sortie.h"
 #include "support/Arrondi.h"
 
-SuiviMesure::SuiviMesure(Sortie &sortie, const QString &role)
+ChroniqueMesure::ChroniqueMesure(Sortie &sortie, const QString &role)
     : sortie_(sortie)
     , role_(role)
 {
@@ -11,10 +11,10 @@ SuiviMesure::SuiviMesure(Sortie &sortie, const QString &role)
     // seconds after the connection, however late an earlier one was served.
     horloge_.setTimerType(Qt::PreciseTimer);
     horloge_.setInterval(1000);
-    connect(&horloge_, &QTimer::timeout, this, &SuiviMesure::ferme);
+    connect(&horloge_, &QTimer::timeout, this, &ChroniqueMesure::ferme);
 }
 
-void SuiviMesure::commence(const QString &pair)
+void ChroniqueMesure::commence(const QString &pair)
 {
     pair_ = pair;
     numero_ = 0;
@@ -24,7 +24,7 @@ void SuiviMesure::commence(const QString &pair)
     horloge_.start();
 }
 
-void SuiviMesure::ajoute(qint64 octets)
+void ChroniqueMesure::ajoute(qint64 octets)
 {
     if (!enCours() || octets <= 0)
         return;
@@ -32,7 +32,7 @@ void SuiviMesure::ajoute(qint64 octets)
     mesure_.ajouteOctets(octets);
 }
 
-void SuiviMesure::ferme()
+void ChroniqueMesure::ferme()
 {
     if (releve_)
         releve_();
@@ -44,7 +44,7 @@ void SuiviMesure::ferme()
     emit seconde(numero_);
 }
 
-void SuiviMesure::termine(Fin fin)
+void ChroniqueMesure::termine(Fin fin)
 {
     if (!enCours())
         return;

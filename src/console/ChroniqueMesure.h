@@ -15,7 +15,7 @@ class Sortie;
 // completed second and, at the end, the summary. The seconds are totalled as
 // the gauge of the receiver window totals them, so that both show the same
 // figures.
-class SuiviMesure : public QObject
+class ChroniqueMesure : public QObject
 {
     Q_OBJECT
 
@@ -24,7 +24,7 @@ public:
     enum class Fin { Depart, Coupure, Duree, Interruption };
 
     // `role`: "recepteur" or "emetteur", the end that counts.
-    SuiviMesure(Sortie &sortie, const QString &role);
+    ChroniqueMesure(Sortie &sortie, const QString &role);
 
     void commence(const QString &pair);
     // Bytes counted now, into the open second and the total.
