@@ -8,6 +8,8 @@
 //   banc recepteur SECONDES        the receiver window, reception started
 //   banc complet SECONDES          both windows, transmitting to 127.0.0.1
 //   banc inactif SECONDES          both windows open, nothing pressed
+//   banc cpu FICHIER COMMANDE...   runs COMMANDE and writes the CPU seconds
+//                                  it used ("cpu S") into FICHIER
 //
 // Every window mode prints the CPU time it used and its resident memory
 // 3 s after start and at the end;
@@ -29,17 +31,23 @@
 #include <netinet/in.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
 
 constexpr int Port = 4444;
 
+double secondes(const rusage &r)
+{
+    return double(r.ru_utime.tv_sec + r.ru_stime.tv_sec) + (r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1e6;
+}
+
 double secondesCpu()
 {
     rusage r{};
     ::getrusage(RUSAGE_SELF, &r);
-    return double(r.ru_utime.tv_sec + r.ru_stime.tv_sec) + (r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1e6;
+    return secondes(r);
 }
 
 long residentKo()
@@ -116,6 +124,27 @@ int source(const char *hote, double secondes)
     return 0;
 }
 
+// The CPU time of a whole program, measured from outside it, so that ours
+// and iperf3 are measured alike.
+int cpu(const char *fichier, char **commande)
+{
+    const pid_t enfant = ::fork();
+    if (enfant == 0) {
+        ::execvp(commande[0], commande);
+        ::_exit(127);
+    }
+    int statut = 0;
+    rusage r{};
+    if (enfant < 0 || ::wait4(enfant, &statut, 0, &r) != enfant)
+        return 1;
+    std::FILE *f = std::fopen(fichier, "w");
+    if (!f)
+        return 1;
+    std::fprintf(f, "cpu %.3f\n", secondes(r));
+    std::fclose(f);
+    return WIFEXITED(statut) ? WEXITSTATUS(statut) : 1;
+}
+
 // Prints every closed sample with the time it closed, in milliseconds since
 // the first one.
 void noteEchantillons(Joge *jauge)
@@ -142,10 +171,13 @@ int main(int argc, char *argv[])
     if (!SandboxGuard::requirePrivateNetwork())
         return 2;
     if (argc < 3) {
-        std::fprintf(stderr, "usage: banc puits|source|emetteur|recepteur|complet|inactif [HOTE] SECONDES\n");
+        std::fprintf(stderr, "usage: banc puits|source|emetteur|recepteur|complet|inactif [HOTE] SECONDES\n"
+                             "       banc cpu FICHIER COMMANDE...\n");
         return 2;
     }
     const QByteArray mode(argv[1]);
+    if (mode == "cpu")
+        return argc > 3 ? cpu(argv[2], argv + 3) : 2;
     const double secondes = std::atof(argv[argc - 1]);
     if (mode == "puits")
         return puits(secondes);

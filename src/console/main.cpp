@@ -1,7 +1,16 @@
-#include <QCommandLineParser>
-#include <QCoreApplication>
+// bandepassante-console: the receiver and the transmitter without windows,
+// for machines without a screen and for scripts.
+#include "console/Emetteur.h"
+#include "console/LigneCommande.h"
+#include "console/Recepteur.h"
+#include "console/Serveurs.h"
+#include "console/Signaux.h"
+#include "console/Sortie.h"
 
-#include <cstdio>
+#include <QCoreApplication>
+#include <QTimer>
+
+#include <memory>
 
 int main(int argc, char *argv[])
 {
@@ -9,11 +18,29 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("bandepassante-console"));
     QCoreApplication::setApplicationVersion(QStringLiteral(BANDEPASSANTE_VERSION));
 
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Mesure du débit TCP d'un lien local, sans écran."));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    parser.process(app);
-    std::fputs(qPrintable(parser.helpText()), stderr);
-    return 2;
+    const LigneCommande ligne(QCoreApplication::arguments());
+    if (!ligne.valide())
+        return ligne.code();
+    const LigneCommande::Reglages &reglages = ligne.reglages();
+
+    Sortie sortie(reglages.json);
+    std::unique_ptr<Commande> commande;
+    switch (reglages.mode) {
+    case LigneCommande::Mode::Recevoir:
+        commande = std::make_unique<Recepteur>(reglages, sortie);
+        break;
+    case LigneCommande::Mode::Emettre:
+        commande = std::make_unique<Emetteur>(reglages, sortie);
+        break;
+    case LigneCommande::Mode::Serveurs:
+        commande = std::make_unique<Serveurs>(reglages, sortie);
+        break;
+    }
+    Signaux signaux;
+    QObject::connect(&signaux, &Signaux::interruption, commande.get(), &Commande::interromps);
+    QObject::connect(commande.get(), &Commande::fini, &app, &QCoreApplication::exit, Qt::QueuedConnection);
+    // Started from the loop, so that a command that ends at once still
+    // reaches the loop's exit.
+    QTimer::singleShot(0, commande.get(), &Commande::demarre);
+    return QCoreApplication::exec();
 }

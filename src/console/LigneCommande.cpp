@@ -1,0 +1,176 @@
+#include "console/LigneCommande.h"
+
+#include "console/Commande.h"
+#include "console/Sortie.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+#include <cstdio>
+
+namespace {
+
+struct SousCommande
+{
+    const char *nom;
+    const char *alias;
+    LigneCommande::Mode mode;
+    // Options that apply to it, besides --json.
+    QStringList options;
+    int dureeParDefaut;
+};
+
+const SousCommande SousCommandes[] = {
+    {"recevoir", "receive", LigneCommande::Mode::Recevoir,
+     {QStringLiteral("port"), QStringLiteral("une-fois"), QStringLiteral("duree")}, 0},
+    {"emettre", "send", LigneCommande::Mode::Emettre,
+     {QStringLiteral("port"), QStringLiteral("duree"), QStringLiteral("attente")}, 10},
+    {"serveurs", "list", LigneCommande::Mode::Serveurs, {QStringLiteral("duree")}, 3},
+};
+
+// Seconds that a timer can count in milliseconds: more than three weeks.
+constexpr int SecondesMax = 2000000;
+
+// A whole number of seconds or a port: digits only, within [minimum, maximum].
+bool entier(const QString &texte, int minimum, int maximum, int &valeur)
+{
+    bool ok = false;
+    const int v = texte.toInt(&ok);
+    if (!ok || v < minimum || v > maximum || texte.startsWith(QLatin1Char('+')))
+        return false;
+    valeur = v;
+    return true;
+}
+
+}
+
+QString LigneCommande::usage()
+{
+    return QStringLiteral(
+        "Utilisation :\n"
+        "  bandepassante-console recevoir [--port N] [--une-fois] [--duree S] [--json]\n"
+        "  bandepassante-console emettre HOTE [--port N] [--duree S] [--attente S] [--json]\n"
+        "  bandepassante-console serveurs [--duree S] [--json]\n"
+        "\n"
+        "Mesure le débit TCP d'un lien local sans écran, avec la fenêtre BandePassante\n"
+        "ou une autre console à l'autre bout.\n"
+        "\n"
+        "Commandes (alias anglais entre parenthèses) :\n"
+        "  recevoir (receive)    écoute le port TCP 4444, mesure un émetteur à la fois et\n"
+        "                        s'annonce sur le réseau local\n"
+        "  emettre (send) HOTE   se connecte au port TCP 4444 de HOTE et y envoie le flux\n"
+        "                        de mesure\n"
+        "  serveurs (list)       affiche les récepteurs qui s'annoncent sur le réseau local\n"
+        "\n"
+        "Options :\n"
+        "  --json                une ligne JSON par seconde, par résumé, par récepteur\n"
+        "  --port N              le port TCP à écouter ou à joindre (4444)\n"
+        "  --duree S, --time S   recevoir : s'arrête après S s (jamais par défaut) ;\n"
+        "                        emettre : envoie pendant S s (10) ; serveurs : écoute\n"
+        "                        pendant S s (3) ; 0 : jusqu'à Ctrl-C\n"
+        "  --une-fois, --once    recevoir : s'arrête quand le premier émetteur part\n"
+        "  --attente S, --wait S emettre : attend au plus S s que le récepteur accepte (10)\n"
+        "  -h, --help            affiche cette aide\n"
+        "  -v, --version         affiche la version\n"
+        "\n"
+        "Codes de sortie : 0 terminé ; 1 mesure impossible (récepteur injoignable ou qui\n"
+        "refuse, port déjà pris, connexion coupée avant la mesure) ; 2 ligne de commande\n"
+        "incorrecte.\n");
+}
+
+bool LigneCommande::refuse(const QString &pourquoi)
+{
+    Sortie::diagnostic(QStringLiteral("bandepassante-console : ") + pourquoi + QLatin1Char('\n'));
+    std::fputs(usage().toUtf8().constData(), stderr);
+    code_ = Commande::Usage;
+    valide_ = false;
+    return false;
+}
+
+LigneCommande::LigneCommande(const QStringList &arguments)
+{
+    QCommandLineParser analyseur;
+    analyseur.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption aide({QStringLiteral("h"), QStringLiteral("help")}, QString());
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")}, QString());
+    const QCommandLineOption json(QStringLiteral("json"), QString());
+    const QCommandLineOption port(QStringLiteral("port"), QString(), QStringLiteral("N"));
+    const QCommandLineOption duree({QStringLiteral("duree"), QStringLiteral("time")}, QString(), QStringLiteral("S"));
+    const QCommandLineOption attente({QStringLiteral("attente"), QStringLiteral("wait")}, QString(),
+                                     QStringLiteral("S"));
+    const QCommandLineOption uneFois({QStringLiteral("une-fois"), QStringLiteral("once")}, QString());
+    analyseur.addOptions({aide, version, json, port, duree, attente, uneFois});
+
+    if (!analyseur.parse(arguments)) {
+        const QStringList inconnues = analyseur.unknownOptionNames();
+        refuse(inconnues.isEmpty()
+                   ? QStringLiteral("option mal écrite (%1).").arg(analyseur.errorText())
+                   : QStringLiteral("option inconnue « %1%2 ».")
+                         .arg(inconnues.first().size() > 1 ? QStringLiteral("--") : QStringLiteral("-"),
+                              inconnues.first()));
+        return;
+    }
+    if (analyseur.isSet(aide)) {
+        std::fputs(usage().toUtf8().constData(), stdout);
+        return;
+    }
+    if (analyseur.isSet(version)) {
+        std::printf("bandepassante-console %s\n", BANDEPASSANTE_VERSION);
+        return;
+    }
+
+    const QStringList positions = analyseur.positionalArguments();
+    if (positions.isEmpty()) {
+        refuse(QStringLiteral("il manque la commande : recevoir, emettre ou serveurs."));
+        return;
+    }
+    const SousCommande *commande = nullptr;
+    for (const SousCommande &c : SousCommandes) {
+        if (positions[0] == QLatin1String(c.nom) || positions[0] == QLatin1String(c.alias))
+            commande = &c;
+    }
+    if (!commande) {
+        refuse(QStringLiteral("commande inconnue « %1 ».").arg(positions[0]));
+        return;
+    }
+    reglages_.mode = commande->mode;
+    const QString nom = QString::fromLatin1(commande->nom);
+
+    const int attendus = commande->mode == Mode::Emettre ? 2 : 1;
+    if (positions.size() < attendus) {
+        refuse(QStringLiteral("il manque HOTE, l'adresse ou le nom du récepteur à joindre."));
+        return;
+    }
+    if (positions.size() > attendus) {
+        refuse(QStringLiteral("argument en trop « %1 ».").arg(positions[attendus]));
+        return;
+    }
+    if (commande->mode == Mode::Emettre)
+        reglages_.hote = positions[1];
+
+    for (const QCommandLineOption *o : {&port, &duree, &attente, &uneFois}) {
+        if (analyseur.isSet(*o) && !commande->options.contains(o->names().first())) {
+            refuse(QStringLiteral("l'option --%1 ne s'applique pas à %2.").arg(o->names().first(), nom));
+            return;
+        }
+    }
+
+    reglages_.json = analyseur.isSet(json);
+    reglages_.uneFois = analyseur.isSet(uneFois);
+    reglages_.duree = commande->dureeParDefaut;
+    if (analyseur.isSet(port) && !entier(analyseur.value(port), 1, 65535, reglages_.port)) {
+        refuse(QStringLiteral("--port veut un numéro de port, de 1 à 65535, pas « %1 ».").arg(analyseur.value(port)));
+        return;
+    }
+    if (analyseur.isSet(duree) && !entier(analyseur.value(duree), 0, SecondesMax, reglages_.duree)) {
+        refuse(QStringLiteral("--duree veut un nombre entier de secondes, 0 ou plus, pas « %1 ».")
+                   .arg(analyseur.value(duree)));
+        return;
+    }
+    if (analyseur.isSet(attente) && !entier(analyseur.value(attente), 1, SecondesMax, reglages_.attente)) {
+        refuse(QStringLiteral("--attente veut un nombre entier de secondes, 1 ou plus, pas « %1 ».")
+                   .arg(analyseur.value(attente)));
+        return;
+    }
+    valide_ = true;
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "protocol/Protocole.h"
+
+#include <QString>
+#include <QStringList>
+
+// The console's command line: a sub-command, in French or its English alias,
+// and its options. Reading it prints what it must (the help, the version, or
+// what is wrong followed by the usage) and says whether the program goes on.
+class LigneCommande
+{
+public:
+    enum class Mode { Recevoir, Emettre, Serveurs };
+
+    // What the command line asks for.
+    struct Reglages
+    {
+        Mode mode = Mode::Recevoir;
+        bool json = false;
+        int port = Protocole::Port;
+        // Seconds; 0 means until interrupted.
+        int duree = 0;
+        int attente = 10;
+        bool uneFois = false;
+        QString hote;
+    };
+
+    // `arguments` as QCoreApplication::arguments() gives them, program first.
+    explicit LigneCommande(const QStringList &arguments);
+
+    // False when the program must stop at once with code().
+    bool valide() const { return valide_; }
+    int code() const { return code_; }
+    const Reglages &reglages() const { return reglages_; }
+
+    static QString usage();
+
+private:
+    bool refuse(const QString &pourquoi);
+
+    Reglages reglages_;
+    bool valide_ = false;
+    int code_ = 0;
+};

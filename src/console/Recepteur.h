@@ -1,0 +1,49 @@
+#pragma once
+
+#include "console/Commande.h"
+#include "console/LigneCommande.h"
+#include "console/ChroniqueMesure.h"
+#include "protocol/Winsock.h"
+
+#include <QTimer>
+
+class Sortie;
+
+// `recevoir`: the receiver window's work without the window. Listens on the
+// TCP port, serves one transmitter at a time (a transmitter that sends
+// nothing is served like any other) and listens again when it leaves;
+// announces itself by broadcast about 1 s after start and then every 30 s.
+// Each transmitter's measurement is printed second by second, then
+// summarised when it leaves.
+//
+// Ends with --une-fois when the first transmitter leaves (code 1 if it cut
+// the connection before sending a byte), after --duree, or on interruption;
+// at once with code 1 if the port cannot be listened on.
+class Recepteur : public Commande
+{
+    Q_OBJECT
+
+public:
+    Recepteur(const LigneCommande::Reglages &reglages, Sortie &sortie);
+
+    void demarre() override;
+    void interromps() override;
+
+private:
+    bool ecoute();
+    void W_ConnectionRequest(qint32 requestId);
+    void W_DataArrival(qint64 bytesTotal);
+    void W_Close();
+    void W_Error(int number, const QString &description);
+    void SSID_Timer();
+    void emetteurParti(ChroniqueMesure::Fin fin);
+    void arrete(ChroniqueMesure::Fin fin);
+
+    const LigneCommande::Reglages reglages_;
+    ChroniqueMesure chronique_;
+    Winsock W{Winsock::Genre::Tcp, this};
+    Winsock Wssid{Winsock::Genre::Udp, this};
+    QTimer SSID;
+    QTimer duree_;
+    QByteArray recu_;
+};

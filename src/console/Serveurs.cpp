@@ -1,0 +1,71 @@
+#include "console/Serveurs.h"
+
+#include "console/Sortie.h"
+#include "protocol/Protocole.h"
+
+#include <optional>
+
+Serveurs::Serveurs(const LigneCommande::Reglages &reglages, Sortie &sortie)
+    : reglages_(reglages)
+    , sortie_(sortie)
+{
+    connect(&WssidReceptor, &Winsock::DataArrival, this, &Serveurs::WssidReceptor_DataArrival);
+    duree_.setSingleShot(true);
+    duree_.setTimerType(Qt::PreciseTimer);
+    connect(&duree_, &QTimer::timeout, this, &Serveurs::arrete);
+}
+
+void Serveurs::demarre()
+{
+    if (!WssidReceptor.Bind(Protocole::Port)) {
+        Sortie::diagnostic(QStringLiteral("bandepassante-console : impossible d'écouter le port UDP %1 (%2).")
+                               .arg(Protocole::Port)
+                               .arg(WssidReceptor.DerniereErreur()));
+        termine(Impossible);
+        return;
+    }
+    depuis_.start();
+    if (reglages_.duree > 0)
+        duree_.start(reglages_.duree * 1000);
+    Sortie::diagnostic(reglages_.duree > 0
+                           ? QStringLiteral("Écoute des annonces de récepteurs sur le port UDP %1 pendant %2 s.")
+                                 .arg(Protocole::Port)
+                                 .arg(reglages_.duree)
+                           : QStringLiteral("Écoute des annonces de récepteurs sur le port UDP %1 jusqu'à Ctrl-C.")
+                                 .arg(Protocole::Port));
+}
+
+void Serveurs::WssidReceptor_DataArrival(qint64)
+{
+    WssidReceptor.GetData(datagramme_);
+    const std::optional<QByteArray> adresse = Protocole::AdresseAnnoncee(datagramme_);
+    if (!adresse || adresse->isEmpty()) {
+        ++ignores_;
+        return;
+    }
+    if (entendus_.contains(*adresse))
+        return;
+    entendus_.insert(*adresse);
+    // One character per byte, as the window lists it.
+    sortie_.serveur(QString::fromLatin1(*adresse), depuis_.elapsed());
+}
+
+void Serveurs::arrete()
+{
+    WssidReceptor.Close();
+    if (ignores_ > 0)
+        Sortie::diagnostic(QStringLiteral("%1 datagramme(s) ignoré(s) sur le port UDP %2 : ce n'étaient pas des "
+                                          "annonces de récepteur.")
+                               .arg(ignores_)
+                               .arg(Protocole::Port));
+    if (entendus_.isEmpty())
+        Sortie::diagnostic(QStringLiteral("Aucun récepteur entendu en %1 s. Un récepteur s'annonce environ 1 s après "
+                                          "son démarrage puis toutes les 30 s.")
+                               .arg(qRound(double(depuis_.elapsed()) / 1000.0)));
+    termine(Termine);
+}
+
+void Serveurs::interromps()
+{
+    arrete();
+}

@@ -1,0 +1,113 @@
+#include "console/Sortie.h"
+
+#include "console/LigneJson.h"
+#include "mesure/ResumeMesure.h"
+#include "support/Formatage.h"
+
+namespace {
+
+// Seconds with one decimal and a comma: "10,0 s".
+QString secondes(qint64 ms)
+{
+    return QString::number(double(ms) / 1000.0, 'f', 1).replace(QLatin1Char('.'), QLatin1Char(',')) +
+           QStringLiteral(" s");
+}
+
+QString instant(const QDateTime &t)
+{
+    return t.toUTC().toString(Qt::ISODateWithMs);
+}
+
+}
+
+Sortie::Sortie(bool json, std::FILE *sortie)
+    : json_(json)
+    , sortie_(sortie)
+{
+}
+
+void Sortie::ecrit(const QByteArray &ligne)
+{
+    std::fwrite(ligne.constData(), 1, size_t(ligne.size()), sortie_);
+    std::fputc('\n', sortie_);
+    std::fflush(sortie_);
+}
+
+QString Sortie::debits(double octetsParSeconde)
+{
+    return FormateOctets(octetsParSeconde) + QStringLiteral("/s  ") + FormateBits(octetsParSeconde) +
+           QStringLiteral("/s");
+}
+
+void Sortie::seconde(const QString &role, const QString &pair, int numero, qint64 octets)
+{
+    if (!json_) {
+        ecrit((QString::number(numero) + QStringLiteral("  ") + debits(double(octets))).toUtf8());
+        return;
+    }
+    ecrit(LigneJson()
+              .ajoute("type", QStringLiteral("seconde"))
+              .ajoute("role", role)
+              .ajoute("pair", pair)
+              .ajoute("seconde", numero)
+              .ajoute("octets", octets)
+              .ajoute("bits", octets * 8)
+              .texte());
+}
+
+void Sortie::resume(const QString &role, const QString &pair, const QString &motif, const ResumeMesure &r)
+{
+    if (json_) {
+        ecrit(LigneJson()
+                  .ajoute("type", QStringLiteral("resume"))
+                  .ajoute("role", role)
+                  .ajoute("pair", pair)
+                  .ajoute("motif", motif)
+                  .ajoute("debut", instant(r.debut()))
+                  .ajoute("fin", instant(r.fin()))
+                  .ajoute("duree_ms", r.dureeMs())
+                  .ajoute("octets", r.total())
+                  .ajoute("secondes", r.secondesCompletes())
+                  .ajoute("moyenne", r.moyenne())
+                  .ajoute("minimum", r.minimum())
+                  .ajoute("mediane", r.mediane())
+                  .ajoute("centile90", r.centile90())
+                  .ajoute("maximum", r.maximum())
+                  .texte());
+        return;
+    }
+    const QString sens = role == QStringLiteral("emetteur") ? QStringLiteral("envoyés") : QStringLiteral("reçus");
+    const struct {
+        const char *nom;
+        double valeur;
+    } lignes[] = {
+        {"moyenne    ", r.moyenne()},
+        {"minimum    ", double(r.minimum())},
+        {"médiane    ", r.mediane()},
+        {"90e centile", double(r.centile90())},
+        {"maximum    ", double(r.maximum())},
+    };
+    ecrit((QStringLiteral("Résumé (%1) : %2, %3 %4, %5 secondes complètes")
+               .arg(pair, secondes(r.dureeMs()), FormateOctets(double(r.total())), sens)
+               .arg(r.secondesCompletes()))
+              .toUtf8());
+    for (const auto &l : lignes)
+        ecrit((QStringLiteral("  ") + QString::fromUtf8(l.nom) + QStringLiteral("  ") + debits(l.valeur)).toUtf8());
+}
+
+void Sortie::serveur(const QString &adresse, qint64 ms)
+{
+    if (!json_) {
+        ecrit(adresse.toUtf8());
+        return;
+    }
+    ecrit(LigneJson().ajoute("type", QStringLiteral("serveur")).ajoute("adresse", adresse).ajoute("ms", ms).texte());
+}
+
+void Sortie::diagnostic(const QString &texte)
+{
+    const QByteArray ligne = texte.toUtf8();
+    std::fwrite(ligne.constData(), 1, size_t(ligne.size()), stderr);
+    std::fputc('\n', stderr);
+    std::fflush(stderr);
+}

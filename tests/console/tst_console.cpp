@@ -1,0 +1,467 @@
+// The console program as a person or a script meets it, on one host: its
+// command line, its JSON against a stream of known pace, its faults and
+// their exit codes, an interruption mid-measurement, the listing among junk
+// datagrams, and a start with no display at all.
+
+#include "../transmitter/OutilsEmetteur.h"
+#include "OutilsConsole.h"
+#include "SandboxGuard.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QRegularExpression>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+#include <QUdpSocket>
+#include <QtTest>
+
+#include <sys/socket.h>
+
+namespace {
+
+// A client that sends the measurement stream to 127.0.0.1:4444 at exactly
+// `octetsParSeconde`: every few milliseconds it sends what it owes since it
+// connected, so a late tick is made up by the next one.
+class Cadence : public QObject
+{
+public:
+    explicit Cadence(qint64 octetsParSeconde)
+        : debit_(octetsParSeconde)
+    {
+        connect(&socket_, &QTcpSocket::connected, this, [this] {
+            depuis_.start();
+            tic_.start(5);
+        });
+        connect(&tic_, &QTimer::timeout, this, [this] { envoie(); });
+        socket_.connectToHost(QHostAddress::LocalHost, Protocole::Port);
+    }
+    qint64 envoyes() const { return envoyes_; }
+    bool connecte() const { return socket_.state() == QAbstractSocket::ConnectedState; }
+    // Stops sending; every byte sent is then on its way.
+    void arrete()
+    {
+        tic_.stop();
+        socket_.disconnectFromHost();
+    }
+
+private:
+    void envoie()
+    {
+        const qint64 du = debit_ * depuis_.nsecsElapsed() / 1000000000 - envoyes_;
+        QByteArray morceau(du, 'A');
+        for (qint64 i = 0; i < du; ++i) {
+            if ((envoyes_ + i) % Protocole::LongueurBloc == Protocole::LongueurBloc - 1)
+                morceau[i] = '\r';
+        }
+        socket_.write(morceau);
+        envoyes_ += du;
+    }
+
+    const qint64 debit_;
+    QTcpSocket socket_;
+    QTimer tic_;
+    QElapsedTimer depuis_;
+    qint64 envoyes_ = 0;
+};
+
+// Ends a connection with a reset rather than an orderly close.
+void reinitialise(QTcpSocket *socket)
+{
+    const linger l{1, 0};
+    ::setsockopt(int(socket->socketDescriptor()), SOL_SOCKET, SO_LINGER, &l, sizeof l);
+    socket->abort();
+}
+
+}
+
+class TestConsole : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void ligneDeCommande_data();
+    void ligneDeCommande();
+    void connexionImpossible_data();
+    void connexionImpossible();
+    void portPris();
+    void jsonDUnFluxCadence();
+    void interruptionDuRecepteur();
+    void interruptionDeLEmetteur();
+    void coupures_data();
+    void coupures();
+    void emetteurQuiNEnvoieRien();
+    void serveursParmiDesDatagrammesQuelconques();
+    void sansAffichage();
+};
+
+void TestConsole::ligneDeCommande_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("sortie");
+    QTest::addColumn<QString>("erreur");
+
+    const QString usage = QStringLiteral("Utilisation :");
+    QTest::newRow("--help") << QStringList{QStringLiteral("--help")} << 0 << usage << QString();
+    QTest::newRow("-h") << QStringList{QStringLiteral("-h")} << 0 << usage << QString();
+    QTest::newRow("--version") << QStringList{QStringLiteral("--version")} << 0
+                               << QStringLiteral("bandepassante-console " BANDEPASSANTE_VERSION) << QString();
+    QTest::newRow("-v") << QStringList{QStringLiteral("-v")} << 0 << QStringLiteral(BANDEPASSANTE_VERSION)
+                        << QString();
+    QTest::newRow("nothing") << QStringList{} << 2 << QString() << QStringLiteral("il manque la commande");
+    QTest::newRow("unknown command") << QStringList{QStringLiteral("mesurer")} << 2 << QString()
+                                     << QStringLiteral("commande inconnue « mesurer »");
+    QTest::newRow("unknown option") << QStringList{QStringLiteral("recevoir"), QStringLiteral("--vite")} << 2
+                                    << QString() << QStringLiteral("option inconnue « --vite »");
+    QTest::newRow("missing HOTE") << QStringList{QStringLiteral("send")} << 2 << QString()
+                                  << QStringLiteral("il manque HOTE");
+    QTest::newRow("one argument too many")
+        << QStringList{QStringLiteral("list"), QStringLiteral("10.0.0.1")} << 2 << QString()
+        << QStringLiteral("argument en trop « 10.0.0.1 »");
+    QTest::newRow("option of another command")
+        << QStringList{QStringLiteral("serveurs"), QStringLiteral("--once")} << 2 << QString()
+        << QStringLiteral("--une-fois ne s'applique pas à serveurs");
+    QTest::newRow("duration not a number")
+        << QStringList{QStringLiteral("emettre"), QStringLiteral("10.44.0.2"), QStringLiteral("--time"),
+                       QStringLiteral("dix")}
+        << 2 << QString() << QStringLiteral("--duree veut un nombre entier de secondes");
+    QTest::newRow("port out of range")
+        << QStringList{QStringLiteral("receive"), QStringLiteral("--port"), QStringLiteral("70000")} << 2
+        << QString() << QStringLiteral("--port veut un numéro de port");
+    QTest::newRow("wait of zero")
+        << QStringList{QStringLiteral("emettre"), QStringLiteral("10.44.0.2"), QStringLiteral("--wait=0")} << 2
+        << QString() << QStringLiteral("--attente veut");
+}
+
+void TestConsole::ligneDeCommande()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, code);
+    QFETCH(QString, sortie);
+    QFETCH(QString, erreur);
+
+    Console c;
+    c.lance(arguments);
+    QTRY_VERIFY_WITH_TIMEOUT(!c.enCours(), 10000);
+    QCOMPARE(c.code(), code);
+    if (!sortie.isEmpty())
+        QVERIFY2(c.lignes().join(u'\n').contains(sortie), qPrintable(c.lignes().join(u'\n')));
+    if (code == 2) {
+        // What is wrong, then the usage, and nothing on standard output.
+        QVERIFY2(c.erreurs().contains(erreur), qPrintable(c.erreurs()));
+        QVERIFY(c.erreurs().contains(QStringLiteral("Utilisation :")));
+        QVERIFY(c.lignes().isEmpty());
+    }
+}
+
+void TestConsole::connexionImpossible_data()
+{
+    QTest::addColumn<QString>("hote");
+    QTest::addColumn<QStringList>("attendu");
+
+    const QString causes = QStringLiteral("la réception n'est pas démarrée sur cette machine, ou un pare-feu ferme "
+                                          "le port TCP 4444");
+    // Nobody listens on port 4444 of loopback.
+    QTest::newRow("refused") << QStringLiteral("127.0.0.1")
+                             << QStringList{QStringLiteral("connexion à 127.0.0.1, port TCP 4444, en 2 s"),
+                                            QStringLiteral("connexion refusée"), causes};
+    // An address of the sandbox's own link that nobody holds.
+    QTest::newRow("unanswered") << QStringLiteral("10.44.0.99")
+                                << QStringList{QStringLiteral("connexion à 10.44.0.99, port TCP 4444, en 2 s"),
+                                               QStringLiteral("aucune réponse"), causes};
+    QTest::newRow("name that does not resolve")
+        << QStringLiteral("nulle-part.invalid")
+        << QStringList{QStringLiteral("« nulle-part.invalid » ne donne aucune adresse IPv4")};
+    QTest::newRow("IPv6 only") << QStringLiteral("::1")
+                               << QStringList{QStringLiteral("« ::1 » ne donne aucune adresse IPv4")};
+}
+
+void TestConsole::connexionImpossible()
+{
+    QFETCH(QString, hote);
+    QFETCH(QStringList, attendu);
+
+    Console c;
+    QElapsedTimer duree;
+    duree.start();
+    c.lance({QStringLiteral("emettre"), hote, QStringLiteral("--attente"), QStringLiteral("2"),
+             QStringLiteral("--json")});
+    QTRY_VERIFY_WITH_TIMEOUT(!c.enCours(), 15000);
+    QCOMPARE(c.code(), 1);
+    for (const QString &texte : attendu)
+        QVERIFY2(c.erreurs().contains(texte), qPrintable(c.erreurs()));
+    QVERIFY(c.lignes().isEmpty());
+    // It waits --attente, not the system's minutes of retries.
+    QVERIFY2(duree.elapsed() < 6000, qPrintable(QString::number(duree.elapsed())));
+}
+
+void TestConsole::portPris()
+{
+    QTcpServer autre;
+    QVERIFY(autre.listen(QHostAddress::Any, Protocole::Port));
+    Console c;
+    c.lance({QStringLiteral("recevoir")});
+    QTRY_VERIFY_WITH_TIMEOUT(!c.enCours(), 10000);
+    QCOMPARE(c.code(), 1);
+    QVERIFY2(c.erreurs().contains(QStringLiteral("impossible d'écouter le port TCP 4444")), qPrintable(c.erreurs()));
+}
+
+// The per-second objects and the summary of a stream whose pace is known:
+// 2,000,000 bytes a second for four seconds and a bit.
+void TestConsole::jsonDUnFluxCadence()
+{
+    constexpr qint64 Debit = 2000000;
+    Console c;
+    c.lance({QStringLiteral("recevoir"), QStringLiteral("--json"), QStringLiteral("--une-fois")});
+    QTRY_VERIFY_WITH_TIMEOUT(c.erreurs().contains(QStringLiteral("Réception sur le port TCP 4444")), 10000);
+
+    Cadence flux(Debit);
+    QTRY_VERIFY_WITH_TIMEOUT(c.objets(QStringLiteral("seconde")).size() == 4, 15000);
+    QTest::qWait(300);
+    flux.arrete();
+    QTRY_VERIFY_WITH_TIMEOUT(!c.enCours(), 10000);
+    QCOMPARE(c.code(), 0);
+    QCOMPARE(c.fautesJson(), 0);
+
+    const QList<QJsonObject> secondes = c.objets(QStringLiteral("seconde"));
+    QCOMPARE(secondes.size(), 4);
+    qint64 somme = 0;
+    for (int i = 0; i < secondes.size(); ++i) {
+        const QJsonObject &s = secondes[i];
+        QCOMPARE(s.value(QStringLiteral("seconde")).toInteger(), i + 1);
+        QCOMPARE(s.value(QStringLiteral("role")).toString(), QStringLiteral("recepteur"));
+        QCOMPARE(s.value(QStringLiteral("pair")).toString(), QStringLiteral("127.0.0.1"));
+        const qint64 octets = s.value(QStringLiteral("octets")).toInteger();
+        QCOMPARE(s.value(QStringLiteral("bits")).toInteger(), octets * 8);
+        // The first second starts at the console's accept, a moment before
+        // our first byte; later ones hold what we owed, give or take a
+        // timer that a loaded machine serves late.
+        QVERIFY2(octets - Debit < Debit * 15 / 100, qPrintable(QString::number(octets)));
+        if (i > 0)
+            QVERIFY2(Debit - octets < Debit * 15 / 100, qPrintable(QString::number(octets)));
+        somme += octets;
+    }
+
+    const QList<QJsonObject> resumes = c.objets(QStringLiteral("resume"));
+    QCOMPARE(resumes.size(), 1);
+    const QJsonObject r = resumes.first();
+    // The summary comes last.
+    QCOMPARE(QJsonDocument::fromJson(c.lignes().last().toUtf8()).object(), r);
+    QCOMPARE(r.value(QStringLiteral("motif")).toString(), QStringLiteral("depart"));
+    QCOMPARE(r.value(QStringLiteral("pair")).toString(), QStringLiteral("127.0.0.1"));
+    // Every byte sent, counted once.
+    QCOMPARE(r.value(QStringLiteral("octets")).toInteger(), flux.envoyes());
+    QVERIFY(r.value(QStringLiteral("octets")).toInteger() > somme);
+    QCOMPARE(r.value(QStringLiteral("secondes")).toInteger(), 4);
+    const qint64 dureeMs = r.value(QStringLiteral("duree_ms")).toInteger();
+    QVERIFY2(dureeMs >= 4000 && dureeMs < 6000, qPrintable(QString::number(dureeMs)));
+    const double moyenne = r.value(QStringLiteral("moyenne")).toDouble();
+    QVERIFY(qAbs(moyenne - double(flux.envoyes()) * 1000.0 / double(dureeMs)) < 1.0);
+    QVERIFY2(qAbs(moyenne - Debit) < Debit / 10, qPrintable(QString::number(moyenne)));
+    const QDateTime debut = QDateTime::fromString(r.value(QStringLiteral("debut")).toString(), Qt::ISODateWithMs);
+    const QDateTime fin = QDateTime::fromString(r.value(QStringLiteral("fin")).toString(), Qt::ISODateWithMs);
+    QVERIFY(debut.isValid() && fin.isValid());
+    QCOMPARE(debut.msecsTo(fin), dureeMs);
+
+    std::vector<qint64> tries;
+    for (const QJsonObject &s : secondes)
+        tries.push_back(s.value(QStringLiteral("octets")).toInteger());
+    std::sort(tries.begin(), tries.end());
+    QCOMPARE(r.value(QStringLiteral("minimum")).toInteger(), tries.front());
+    QCOMPARE(r.value(QStringLiteral("maximum")).toInteger(), tries.back());
+    QCOMPARE(r.value(QStringLiteral("mediane")).toDouble(), (double(tries[1]) + double(tries[2])) / 2.0);
+    QCOMPARE(r.value(QStringLiteral("centile90")).toInteger(), tries.back());
+}
+
+// SIGTERM while a transmitter sends: the human lines so far, the summary,
+// code 0.
+void TestConsole::interruptionDuRecepteur()
+{
+    Console c;
+    c.lance({QStringLiteral("receive")});
+    QTRY_VERIFY_WITH_TIMEOUT(c.erreurs().contains(QStringLiteral("Réception sur le port TCP 4444")), 10000);
+    Cadence flux(1500000);
+    QTRY_VERIFY_WITH_TIMEOUT(c.lignes().size() >= 2, 15000);
+    c.signale(SIGTERM);
+    QTRY_VERIFY_WITH_TIMEOUT(!c.enCours(), 10000);
+    QCOMPARE(c.code(), 0);
+    QVERIFY(c.erreurs().contains(QStringLiteral("Interrompu.")));
+
+    // "2  1,4 Mo/s  11,4 Mb/s", then the summary and its five rates.
+    const QRegularExpression seconde(QStringLiteral("^\\d+  \\d+(,\\d+)? (Octets|Ko|Mo|Go)/s  "
+                                                    "\\d+(,\\d+)? (Bits|Kb|Mb|Gb)/s$"));
+    const QStringList lignes = c.lignes();
+    QVERIFY2(lignes.size() >= 8, qPrintable(lignes.join(u'\n')));
+    const int resume = int(lignes.size()) - 6;
+    for (int i = 0; i < resume; ++i) {
+        QVERIFY2(seconde.match(lignes[i]).hasMatch(), qPrintable(lignes[i]));
+        QVERIFY(lignes[i].startsWith(QString::number(i + 1) + QStringLiteral("  ")));
+        QVERIFY2(lignes[i].contains(QStringLiteral(" Mo/s  ")), qPrintable(lignes[i]));
+    }
+    QVERIFY2(lignes[resume].startsWith(QStringLiteral("Résumé (127.0.0.1) : ")), qPrintable(lignes[resume]));
+    QVERIFY(lignes[resume].contains(QStringLiteral(" reçus, %1 secondes complètes").arg(resume)));
+    const QStringList noms{QStringLiteral("moyenne"), QStringLiteral("minimum"), QStringLiteral("médiane"),
+                           QStringLiteral("90e centile"), QStringLiteral("maximum")};
+    for (int i = 0; i < noms.size(); ++i)
+        QVERIFY2(lignes[resume + 1 + i].trimmed().startsWith(noms[i]), qPrintable(lignes[resume + 1 + i]));
+}
+
+// Ctrl-C while sending: the transmitter closes cleanly, after whole blocks,
+// and its summary counts no byte that did not leave.
+void TestConsole::interruptionDeLEmetteur()
+{
+    Puits puits;
+    QVERIFY(puits.enEcoute());
+    Console c;
+    c.lance({QStringLiteral("send"), QStringLiteral("127.0.0.1"), QStringLiteral("--time"), QStringLiteral("0"),
+             QStringLiteral("--json")});
+    QTRY_VERIFY_WITH_TIMEOUT(c.objets(QStringLiteral("seconde")).size() >= 1, 15000);
+    c.signale(SIGINT);
+    QTRY_VERIFY_WITH_TIMEOUT(!c.enCours(), 10000);
+    QCOMPARE(c.code(), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(puits.ferme(), 5000);
+    QVERIFY(puits.conforme());
+    QCOMPARE(puits.recus() % Protocole::LongueurBloc, 0);
+
+    const QList<QJsonObject> resumes = c.objets(QStringLiteral("resume"));
+    QCOMPARE(resumes.size(), 1);
+    QCOMPARE(resumes.first().value(QStringLiteral("motif")).toString(), QStringLiteral("interruption"));
+    QCOMPARE(resumes.first().value(QStringLiteral("role")).toString(), QStringLiteral("emetteur"));
+    const qint64 octets = resumes.first().value(QStringLiteral("octets")).toInteger();
+    QVERIFY(octets > 0);
+    QVERIFY2(octets <= puits.recus(), qPrintable(QStringLiteral("%1 > %2").arg(octets).arg(puits.recus())));
+}
+
+// A peer that cuts the connection: before the first second there is no
+// measurement (code 1); after it, the measurement stands (code 0).
+void TestConsole::coupures_data()
+{
+    QTest::addColumn<bool>("recepteur");
+    QTest::addColumn<int>("apresMs");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("erreur");
+
+    QTest::newRow("receiver resets at once")
+        << true << 0 << 1 << QStringLiteral("le récepteur a mis fin à la connexion avant la première seconde");
+    QTest::newRow("receiver resets mid-stream")
+        << true << 2500 << 0 << QStringLiteral("Connexion avec le récepteur 127.0.0.1 coupée");
+    QTest::newRow("transmitter resets before a byte")
+        << false << 0 << 1 << QStringLiteral("la connexion a été coupée avant le premier octet");
+}
+
+void TestConsole::coupures()
+{
+    QFETCH(bool, recepteur);
+    QFETCH(int, apresMs);
+    QFETCH(int, code);
+    QFETCH(QString, erreur);
+
+    Console c;
+    QTcpServer serveur;
+    QTcpSocket client;
+    if (recepteur) {
+        // The test is the receiver; it reads, then resets.
+        QVERIFY(serveur.listen(QHostAddress::LocalHost, Protocole::Port));
+        connect(&serveur, &QTcpServer::newConnection, this, [&] {
+            QTcpSocket *s = serveur.nextPendingConnection();
+            connect(s, &QTcpSocket::readyRead, s, [s] { s->readAll(); });
+            QTimer::singleShot(apresMs, s, [s] { reinitialise(s); });
+        });
+        c.lance({QStringLiteral("emettre"), QStringLiteral("127.0.0.1"), QStringLiteral("--json")});
+    } else {
+        c.lance({QStringLiteral("recevoir"), QStringLiteral("--une-fois"), QStringLiteral("--json")});
+        QTRY_VERIFY_WITH_TIMEOUT(c.erreurs().contains(QStringLiteral("Réception sur le port TCP 4444")), 10000);
+        client.connectToHost(QHostAddress::LocalHost, Protocole::Port);
+        QTRY_VERIFY_WITH_TIMEOUT(c.erreurs().contains(QStringLiteral("Emetteur 127.0.0.1 connecté.")), 10000);
+        reinitialise(&client);
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(!c.enCours(), 15000);
+    QCOMPARE(c.code(), code);
+    QVERIFY2(c.erreurs().contains(erreur), qPrintable(c.erreurs()));
+    // Whatever happened, the measurement that began is summarised.
+    const QList<QJsonObject> resumes = c.objets(QStringLiteral("resume"));
+    QCOMPARE(resumes.size(), 1);
+    QCOMPARE(resumes.first().value(QStringLiteral("motif")).toString(), QStringLiteral("coupure"));
+    QCOMPARE(resumes.first().value(QStringLiteral("secondes")).toInteger() > 0, code == 0);
+}
+
+// A transmitter that connects and sends nothing is served like any other:
+// seconds of nothing, then a summary of nothing when it leaves.
+void TestConsole::emetteurQuiNEnvoieRien()
+{
+    Console c;
+    c.lance({QStringLiteral("recevoir"), QStringLiteral("--once"), QStringLiteral("--json")});
+    QTRY_VERIFY_WITH_TIMEOUT(c.erreurs().contains(QStringLiteral("Réception sur le port TCP 4444")), 10000);
+    QTcpSocket muet;
+    muet.connectToHost(QHostAddress::LocalHost, Protocole::Port);
+    QTRY_VERIFY_WITH_TIMEOUT(c.objets(QStringLiteral("seconde")).size() == 2, 10000);
+    muet.disconnectFromHost();
+    QTRY_VERIFY_WITH_TIMEOUT(!c.enCours(), 10000);
+    QCOMPARE(c.code(), 0);
+    for (const QJsonObject &s : c.objets(QStringLiteral("seconde")))
+        QCOMPARE(s.value(QStringLiteral("octets")).toInteger(), 0);
+    const QJsonObject r = c.objets(QStringLiteral("resume")).value(0);
+    QCOMPARE(r.value(QStringLiteral("motif")).toString(), QStringLiteral("depart"));
+    QCOMPARE(r.value(QStringLiteral("octets")).toInteger(), 0);
+    QCOMPARE(r.value(QStringLiteral("secondes")).toInteger(), 2);
+    QVERIFY(c.erreurs().contains(QStringLiteral("L'émetteur 127.0.0.1 est parti.")));
+}
+
+// Only presence datagrams count, each receiver once, in the order heard.
+void TestConsole::serveursParmiDesDatagrammesQuelconques()
+{
+    Console c;
+    c.lance({QStringLiteral("serveurs"), QStringLiteral("--duree"), QStringLiteral("0"), QStringLiteral("--json")});
+    QTRY_VERIFY_WITH_TIMEOUT(c.enCours(), 5000);
+    QUdpSocket udp;
+    const QByteArray prefixe(Protocole::PrefixePresence);
+    const QList<QByteArray> datagrammes{
+        "bonjour", prefixe, prefixe.toLower() + "10.9.9.9", " " + prefixe + "10.9.9.8", prefixe + "10.1.2.3",
+        QByteArray(3000, 'x'), prefixe + "10.1.2.3", prefixe + "10.1.2.4",
+    };
+    // Until the console has bound its port, datagrams are lost: send again
+    // until both receivers are listed.
+    QElapsedTimer depuis;
+    depuis.start();
+    while (c.objets(QStringLiteral("serveur")).size() < 2 && !depuis.hasExpired(10000)) {
+        for (const QByteArray &d : datagrammes)
+            udp.writeDatagram(d, QHostAddress::LocalHost, Protocole::Port);
+        QTest::qWait(100);
+    }
+    c.signale(SIGTERM);
+    QTRY_VERIFY_WITH_TIMEOUT(!c.enCours(), 10000);
+    QCOMPARE(c.code(), 0);
+    QCOMPARE(c.fautesJson(), 0);
+    const QList<QJsonObject> serveurs = c.objets(QStringLiteral("serveur"));
+    QCOMPARE(serveurs.size(), 2);
+    QCOMPARE(serveurs[0].value(QStringLiteral("adresse")).toString(), QStringLiteral("10.1.2.3"));
+    QCOMPARE(serveurs[1].value(QStringLiteral("adresse")).toString(), QStringLiteral("10.1.2.4"));
+    QVERIFY(serveurs[0].value(QStringLiteral("ms")).toInteger() <= serveurs[1].value(QStringLiteral("ms")).toInteger());
+    QVERIFY2(c.erreurs().contains(QStringLiteral("ignoré(s) sur le port UDP 4444")), qPrintable(c.erreurs()));
+}
+
+// No display, no platform plugin: the console neither needs nor loads one.
+void TestConsole::sansAffichage()
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char *nom : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QString::fromLatin1(nom));
+    Console c;
+    c.lance({QStringLiteral("list"), QStringLiteral("--time"), QStringLiteral("1")}, false, env);
+    QTRY_VERIFY_WITH_TIMEOUT(!c.enCours(), 10000);
+    QCOMPARE(c.code(), 0);
+    QVERIFY2(c.erreurs().contains(QStringLiteral("Aucun récepteur entendu en 1 s.")), qPrintable(c.erreurs()));
+    QVERIFY2(!c.erreurs().contains(QStringLiteral("qt.qpa")), qPrintable(c.erreurs()));
+
+    QProcess ldd;
+    ldd.start(QStringLiteral("ldd"), {QStringLiteral(BANDEPASSANTE_CONSOLE)});
+    QVERIFY(ldd.waitForFinished(10000));
+    const QString bibliotheques = QString::fromUtf8(ldd.readAllStandardOutput());
+    QVERIFY(bibliotheques.contains(QStringLiteral("libQt6Network")));
+    QVERIFY2(!bibliotheques.contains(QStringLiteral("libQt6Gui")), qPrintable(bibliotheques));
+    QVERIFY2(!bibliotheques.contains(QStringLiteral("libQt6Widgets")), qPrintable(bibliotheques));
+}
+
+BANDEPASSANTE_NETWORK_TEST_MAIN(TestConsole)
+#include "tst_console.moc"
