@@ -79,6 +79,7 @@ Form2::Form2()
     connect(&Passe, &QTimer::timeout, this, &Form2::Passe_Timer);
     DelaiConnexion.setObjectName(QStringLiteral("DelaiConnexion"));
     DelaiConnexion.setSingleShot(true);
+    DelaiConnexion.setTimerType(Qt::PreciseTimer);
     DelaiConnexion.setInterval(DelaiConnexionMs);
     connect(&DelaiConnexion, &QTimer::timeout, this, &Form2::DelaiConnexion_Timer);
 

@@ -56,7 +56,7 @@ public:
     static constexpr int DelaiConnexionMs = 10000;
     // A connection that the receiver ends sooner than this after accepting
     // it was turned away: the receiver is busy with another transmitter.
-    static constexpr int RefusOccupeMs = 2000;
+    static constexpr int RefusOccupeMs = 1000;
 
     Form2();
 

@@ -19,14 +19,17 @@
 #include <QHostAddress>
 #include <QLineEdit>
 #include <QMetaObject>
+#include <QProcess>
 #include <QPushButton>
 #include <QString>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
+#include <QToolTip>
 
 #include <arpa/inet.h>
 #include <functional>
+#include <memory>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -47,6 +50,26 @@ inline void appuie(QWidget *fenetre)
 inline QRgb fond(Form2 *f)
 {
     return f->findChild<QLineEdit *>(QStringLiteral("AdresseIP"))->palette().color(QPalette::Base).rgba();
+}
+
+// The balloon on show, if any; empty when none is.
+inline QString bulle()
+{
+    return QToolTip::isVisible() ? QToolTip::text() : QString();
+}
+
+// A command of this host's network namespace (ip, nft), fed `entree`; true
+// when it succeeded.
+inline bool commandeReseau(const QString &programme, const QStringList &arguments, const QByteArray &entree = {})
+{
+    QProcess p;
+    p.setProcessChannelMode(QProcess::ForwardedChannels);
+    p.start(programme, arguments);
+    if (!p.waitForStarted())
+        return false;
+    p.write(entree);
+    p.closeWriteChannel();
+    return p.waitForFinished() && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
 }
 
 class Scenario : public QObject
@@ -270,4 +293,37 @@ private:
     int ecoute_ = -1;
     int bouchon_ = -1;
     bool pret_ = false;
+};
+
+// Port 4444 of `ip` (an address of this host) behind a firewall that drops
+// connection requests without a word: an nftables rule of this namespace.
+// Where the kernel lacks nftables, a listener whose queue is full (Sourd)
+// drops them likewise.
+class PareFeu
+{
+public:
+    explicit PareFeu(const char *ip)
+    {
+        regle_ = commandeReseau(QStringLiteral("nft"), {QStringLiteral("-f"), QStringLiteral("-")},
+                                QByteArray("table inet bp_parefeu {\n chain sortie {\n"
+                                           "  type filter hook output priority 0; policy accept;\n"
+                                           "  ip daddr ") + ip + " tcp dport " +
+                                    QByteArray::number(Protocole::Port) + " drop\n }\n}\n");
+        if (!regle_)
+            sourd_ = std::make_unique<Sourd>(ip);
+    }
+    ~PareFeu()
+    {
+        if (regle_)
+            commandeReseau(QStringLiteral("nft"), {QStringLiteral("delete"), QStringLiteral("table"),
+                                                   QStringLiteral("inet"), QStringLiteral("bp_parefeu")});
+    }
+    PareFeu(const PareFeu &) = delete;
+    PareFeu &operator=(const PareFeu &) = delete;
+
+    bool pret() const { return regle_ || (sourd_ && sourd_->pret()); }
+
+private:
+    bool regle_ = false;
+    std::unique_ptr<Sourd> sourd_;
 };
