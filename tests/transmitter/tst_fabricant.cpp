@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QToolTip>
 #include <QtTest>
 
 class TestFabricant : public QObject
@@ -44,6 +45,42 @@ private slots:
 
         QTRY_VERIFY_WITH_TIMEOUT(navigateur.appele(), 20000);
         QCOMPARE(navigateur.arguments(), QStringList{QStringLiteral("https://trevalon.example/")});
+        QCOMPARE(Command2->toolTip(), QString());
+    }
+
+    // With no program to start, the button says so in a balloon over itself,
+    // and the next press that starts one withdraws it.
+    void sansNavigateurLeBoutonLeDit()
+    {
+        using Store = RegistryStore;
+        const QByteArray chemin = "htmlfile\\shell\\open\\command";
+        const auto commandeDuBureau = Store::system().storedValue(Store::HKEY_CLASSES_ROOT, chemin, "");
+        QVERIFY(commandeDuBureau);
+        const auto remet = qScopeGuard([&] {
+            Store::system().putValue(Store::HKEY_CLASSES_ROOT, chemin, "", commandeDuBureau->type,
+                                     commandeDuBureau->data);
+        });
+        Store::system().putValue(Store::HKEY_CLASSES_ROOT, chemin, "", Store::REG_SZ,
+                                 QByteArray("/chemin/sans/navigateur %1") + '\0');
+
+        Form2 fenetre;
+        fenetre.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&fenetre));
+        auto *Command2 = fenetre.findChild<QPushButton *>(QStringLiteral("Command2"));
+        QTest::mouseClick(Command2, Qt::LeftButton);
+
+        const QString raison =
+            QStringLiteral("impossible d'ouvrir https://trevalon.example/ : aucun navigateur n'a pu être démarré");
+        QTRY_COMPARE(QToolTip::isVisible() ? QToolTip::text() : QString(), raison);
+        QCOMPARE(Command2->toolTip(), raison);
+
+        FauxNavigateur navigateur;
+        QVERIFY(navigateur.pret());
+        Store::system().putValue(Store::HKEY_CLASSES_ROOT, chemin, "", Store::REG_SZ,
+                                 '"' + navigateur.chemin().toLatin1() + "\" %1" + '\0');
+        QTest::mouseClick(Command2, Qt::LeftButton);
+        QCOMPARE(Command2->toolTip(), QString());
+        QTRY_VERIFY_WITH_TIMEOUT(navigateur.appele(), 20000);
     }
 };
 
