@@ -8,6 +8,8 @@ class QWidget;
 // tell what went wrong where the person looks, without a dialog and without
 // moving anything in the window. The text also stays the control's own tool
 // tip, shown again when the pointer rests on it, until it is withdrawn.
+// A text "reason : likely cause" is shown on two lines, broken after the
+// first " : ", so that the balloon stays near the width of the window.
 namespace Bulle {
 
 constexpr int DureeMs = 6000;

@@ -22,7 +22,7 @@ QString texteInvalide(const QString &cible)
     if (cible.trimmed().isEmpty())
         return QStringLiteral("aucune adresse : choisissez un serveur dans la liste ou tapez l'adresse du récepteur");
     if (cible.contains(QLatin1Char(':')))
-        return QStringLiteral("« %1 » : tapez l'adresse seule, sans port ; l'émetteur se connecte toujours au port %2")
+        return QStringLiteral("« %1 » contient un port : tapez l'adresse seule, l'émetteur se connecte toujours au port %2")
             .arg(cible)
             .arg(Protocole::Port);
     static const QRegularExpression chiffresEtPoints(QStringLiteral("^[0-9.]+$"));

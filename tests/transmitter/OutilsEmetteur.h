@@ -52,10 +52,16 @@ inline QRgb fond(Form2 *f)
     return f->findChild<QLineEdit *>(QStringLiteral("AdresseIP"))->palette().color(QPalette::Base).rgba();
 }
 
+// A balloon's text on one line, as the window composed it.
+inline QString enLigne(QString texte)
+{
+    return texte.replace(QLatin1Char('\n'), QLatin1Char(' '));
+}
+
 // The balloon on show, if any; empty when none is.
 inline QString bulle()
 {
-    return QToolTip::isVisible() ? QToolTip::text() : QString();
+    return QToolTip::isVisible() ? enLigne(QToolTip::text()) : QString();
 }
 
 // A command of this host's network namespace (ip, nft), fed `entree`; true

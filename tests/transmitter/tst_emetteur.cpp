@@ -271,7 +271,7 @@ void TestEmetteur::pairFerme()
 
     qInfo("told after %lld ms", duree.elapsed());
     QCOMPARE(bulle(), raison);
-    QCOMPARE(AdresseIP->toolTip(), raison);
+    QCOMPARE(enLigne(AdresseIP->toolTip()), raison);
     QCOMPARE(W->State(), int(Winsock::sckClosed));
     QTest::qWait(1200);
     QCOMPARE(puits.connexions(), 1);

@@ -71,8 +71,9 @@ private slots:
 
         const QString raison =
             QStringLiteral("impossible d'ouvrir https://trevalon.example/ : aucun navigateur n'a pu être démarré");
-        QTRY_COMPARE(QToolTip::isVisible() ? QToolTip::text() : QString(), raison);
-        QCOMPARE(Command2->toolTip(), raison);
+        const QString enDeuxLignes = QString(raison).replace(QStringLiteral(" : "), QStringLiteral(" :\n"));
+        QTRY_COMPARE(QToolTip::isVisible() ? QToolTip::text() : QString(), enDeuxLignes);
+        QCOMPARE(Command2->toolTip(), enDeuxLignes);
 
         FauxNavigateur navigateur;
         QVERIFY(navigateur.pret());
