@@ -2,10 +2,10 @@
 
 // Helpers of the transmitter tests.
 //
-// The transmitter's click handler runs its connect wait and its send loop
-// inside the click, yielding to the event queue between steps. Test code that
-// waits (QTRY_*) while such a handler runs would itself run nested inside the
-// handler's yield and freeze its loops. So a test plays its steps from a
+// The transmitter's send loop runs from the connect wait's timer, yielding
+// to the event queue after every block. Test code that waits (QTRY_*) while
+// it runs would have the loop nested inside its own wait and get control
+// back only once the sending ends. So a test plays its steps from a
 // timer instead (Scenario): every tick, delivered from whichever loop yields,
 // looks whether the current step's condition holds and, if so, acts, never
 // blocking (presses are queued). The test function only waits for the end.
@@ -24,6 +24,7 @@
 #include <QString>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTest>
 #include <QTimer>
 #include <QToolTip>
 
@@ -50,6 +51,21 @@ inline void appuie(QWidget *fenetre)
 inline QRgb fond(Form2 *f)
 {
     return f->findChild<QLineEdit *>(QStringLiteral("AdresseIP"))->palette().color(QPalette::Base).rgba();
+}
+
+// Presses Command1 of `f` and waits, at most `delaiMs`, for the window to be
+// idle again: the milliseconds it took; -1 when the press started no attempt
+// or the window did not come back.
+inline qint64 presseJusquAuRepos(Form2 *f, int delaiMs)
+{
+    QElapsedTimer duree;
+    duree.start();
+    f->findChild<QPushButton *>(QStringLiteral("Command1"))->click();
+    if (legende(f) != QString::fromUtf8(Form2::CaptionConnexion))
+        return -1;
+    if (!QTest::qWaitFor([f] { return legende(f) == QString::fromUtf8(Form2::CaptionDemarre); }, delaiMs))
+        return -1;
+    return duree.elapsed();
 }
 
 // A balloon's text on one line, as the window composed it.

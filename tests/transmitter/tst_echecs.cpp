@@ -112,12 +112,7 @@ void TestEchecs::echecDit()
     }
     AdresseIP->setText(adresse);
 
-    QElapsedTimer duree;
-    duree.start();
-    Command1->click();
-    QCOMPARE(legende(f.get()), Connexion);
-    QTRY_VERIFY_WITH_TIMEOUT(legende(f.get()) == Repos, maxMs + 1000);
-    const qint64 dit = duree.elapsed();
+    const qint64 dit = presseJusquAuRepos(f.get(), maxMs + 1000);
     qInfo("told after %lld ms", dit);
     QCOMPARE(bulle(), raison);
     QCOMPARE(enLigne(AdresseIP->toolTip()), raison);
