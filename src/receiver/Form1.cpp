@@ -62,6 +62,9 @@ Form1::Form1()
     Timer1.setInterval(30);
     connect(&Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
     Timer1.start();
+    ReessaiEcoute.setObjectName(QStringLiteral("ReessaiEcoute"));
+    ReessaiEcoute.setInterval(ReessaiEcouteMs);
+    connect(&ReessaiEcoute, &QTimer::timeout, this, &Form1::ReessaiEcoute_Timer);
 
     historique_ = new Historique(Historique::CheminParDefaut(), this);
     suivi_ = new SuiviMesure(historique_, this);
@@ -115,10 +118,25 @@ void Form1::Command1_Click()
 
 // Listens on the port given as text, and says so in the window when the
 // port cannot be opened (another program holds it).
+// While the port stays taken and reception is on, listening is tried again
+// every ReessaiEcouteMs, and the banner goes once it succeeds.
 void Form1::Ecoute()
 {
     W.setLocalPort(QByteArray(Protocole::PortTexte).toInt());
-    Alerte->setVisible(!W.Listen());
+    const bool enEcoute = W.Listen();
+    Alerte->setVisible(!enEcoute);
+    if (enEcoute)
+        ReessaiEcoute.stop();
+    else if (!ReessaiEcoute.isActive())
+        ReessaiEcoute.start();
+}
+
+void Form1::ReessaiEcoute_Timer()
+{
+    if (Command1->text() == QString::fromUtf8(CaptionArreter) && W.State() == Winsock::sckClosed)
+        Ecoute();
+    else
+        ReessaiEcoute.stop();
 }
 
 void Form1::W_ConnectionRequest(qint32 requestID)

@@ -32,6 +32,8 @@ class Form1 : public QWidget
 public:
     static constexpr char CaptionDemarrer[] = "Démarrer RECEPTION";
     static constexpr char CaptionArreter[] = "Arrêter Reception";
+    // While port 4444 cannot be opened, listening is tried again this often.
+    static constexpr int ReessaiEcouteMs = 2000;
 
     Form1();
     ~Form1() override;
@@ -77,6 +79,7 @@ private:
     void Form_Resize();
     void EcouteDeNouveau();
     void Ecoute();
+    void ReessaiEcoute_Timer();
 
     QPushButton *Command1;
     // The statistics: seven lines joined by carriage returns.
@@ -89,6 +92,7 @@ private:
     Winsock Wssid{Winsock::Genre::Udp, this};
     QTimer SSID;
     QTimer Timer1;
+    QTimer ReessaiEcoute;
 
     qint64 OctetsRecus_ = 0;
     qint64 TaillePaquets_ = 0;

@@ -132,20 +132,21 @@ bool DemarreProgramme(const QString &sLigne, const Demarreur &demarre)
     return demarre(programme, arguments);
 }
 
-void OuvreNavigateur(const QString &sAdresse, const Demarreur &demarre)
+bool OuvreNavigateur(const QString &sAdresse, const Demarreur &demarre)
 {
     QString sCommande;
     try {
         sCommande = LitRegistre(CheminCommandeNavigateur, QString());
     } catch (...) {
-        // The maker's button shows nothing, whatever went wrong.
+        // An unreadable command is a missing one.
     }
     try {
         sCommande = Remplace(Remplace(sCommande, QStringLiteral("-nohome"), QString()), QStringLiteral("%1"),
                              QString());
-        DemarreProgramme(sCommande + QLatin1Char(' ') + sAdresse, demarre);
+        return DemarreProgramme(sCommande + QLatin1Char(' ') + sAdresse, demarre);
     } catch (...) {
         // Likewise: nothing is started.
+        return false;
     }
 }
 

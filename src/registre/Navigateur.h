@@ -12,7 +12,7 @@
 // Opening the maker's web page in the default browser: the browser's command
 // comes from the registry, is cleaned of its placeholders, gets the address
 // appended and is started as a program. None of these functions lets an error
-// reach the user.
+// reach the user; the opener tells its caller whether a program started.
 
 // The maker's web page, opened by the maker's button of the transmitter window.
 inline constexpr QLatin1String AdresseFabricant("https://trevalon.example/");
@@ -38,8 +38,9 @@ QStringList DecoupeLigne(const QString &sLigne);
 bool DemarreProgramme(const QString &sLigne, const Demarreur &demarre = DemarreDetache);
 
 // Opens sAdresse with the browser command of the program's registry. Any step
-// that fails is skipped silently; a missing command starts nothing.
-void OuvreNavigateur(const QString &sAdresse, const Demarreur &demarre = DemarreDetache);
+// that fails is skipped; a missing command starts nothing. True when a
+// program was started, so that the caller can say when none could be.
+bool OuvreNavigateur(const QString &sAdresse, const Demarreur &demarre = DemarreDetache);
 
 // The value sNomValeur ("" for the unnamed one) of the key at the full path
 // sChemin, which starts with a root name in any letter case

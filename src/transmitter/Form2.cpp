@@ -1,12 +1,14 @@
 #include "transmitter/Form2.h"
 
 #include "protocol/Protocole.h"
-#include "support/Attente.h"
-#include "support/Evenements.h"
 #include "registre/Navigateur.h"
+#include "support/Evenements.h"
 #include "support/Twips.h"
+#include "transmitter/Bulle.h"
+#include "transmitter/RaisonEchec.h"
 
 #include <QCloseEvent>
+#include <QDateTime>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -71,6 +73,16 @@ Form2::Form2()
     connect(&Clignotement, &QTimer::timeout, this, &Form2::Clignotement_Timer);
     Clignotement.start();
 
+    Passe.setObjectName(QStringLiteral("Passe"));
+    Passe.setSingleShot(true);
+    Passe.setTimerType(Qt::PreciseTimer);
+    connect(&Passe, &QTimer::timeout, this, &Form2::Passe_Timer);
+    DelaiConnexion.setObjectName(QStringLiteral("DelaiConnexion"));
+    DelaiConnexion.setSingleShot(true);
+    DelaiConnexion.setTimerType(Qt::PreciseTimer);
+    DelaiConnexion.setInterval(DelaiConnexionMs);
+    connect(&DelaiConnexion, &QTimer::timeout, this, &Form2::DelaiConnexion_Timer);
+
     Form_Load();
 }
 
@@ -102,53 +114,120 @@ QString Form2::Etat() const
 void Form2::Command1_Click()
 {
     if (Etat() == connecte_) {
-        // Set first: the send loop of the run that is sending ends at its
-        // next test, and the close drops whatever it had not handed over.
+        // Set first: the send loop ends at its next test, and the close drops
+        // whatever it had not handed over.
         Command1->setText(demarre_);
         W.Close();
         return;
     }
 
+    Bulle::Retire(AdresseIP);
     W.Close();
-    W.Connect(AdresseIP->text(), Protocole::Port);
+    DemandeConnexion();
     Command1->setText(connexion_);
+    ProgrammePasse();
+}
 
-    // The connect wait. A pass that has begun runs to its end, connect
-    // request included, whatever happened meanwhile.
-    while (Etat() == connexion_) {
-        Attente(1, false);
-        TraiteEvenements();
-        W.Connect(AdresseIP->text(), Protocole::Port);
-    }
+// A connect request to the box's text as it is now. One that starts a new
+// attempt gives it DelaiConnexionMs for an answer; one made while an attempt
+// is pending or a connection is up is refused and changes nothing.
+void Form2::DemandeConnexion()
+{
+    if (!W.Connect(AdresseIP->text(), Protocole::Port))
+        return;
+    cible_ = AdresseIP->text();
+    DelaiConnexion.start();
+}
 
-    // The send loop. SendData waits, keeping events flowing, while the
-    // socket's queue is full, so memory stays bounded on a slow link.
-    while (Etat() != demarre_) {
+// A pass of the connect wait ends at the next change of the clock's seconds,
+// as a one-second wait on a clock of whole seconds does: the first pass after
+// a press may be shorter. A pass in progress is neither restarted nor doubled.
+void Form2::ProgrammePasse()
+{
+    if (enPasse_ || Passe.isActive())
+        return;
+    Passe.start(int(1000 - QDateTime::currentMSecsSinceEpoch() % 1000) + 1);
+}
+
+// The end of a pass of the connect wait. The pass had begun while connecting,
+// so it ends with its yield and its connect request whatever happened during
+// the wait; the request that an attempt which failed meanwhile leaves behind
+// can only be closed again (W_Connect).
+void Form2::Passe_Timer()
+{
+    enPasse_ = true;
+    TraiteEvenements();
+    DemandeConnexion();
+    enPasse_ = false;
+    if (Etat() == connexion_)
+        ProgrammePasse();
+    else if (Etat() == connecte_)
+        Envoie();
+}
+
+// The send loop, for as long as the connection is in use. SendData waits,
+// keeping events flowing, while the socket's queue is full, so memory stays
+// bounded on a slow link. A press in Connected ends it at its next test.
+void Form2::Envoie()
+{
+    if (enEnvoi_)
+        return;
+    enEnvoi_ = true;
+    while (Etat() == connecte_) {
         W.SendData(bloc_);
         TraiteEvenements();
     }
+    enEnvoi_ = false;
+}
+
+void Form2::DelaiConnexion_Timer()
+{
+    W.Close();
+    if (Etat() == connexion_)
+        Echoue(connexion_, RaisonSansReponse(cible_));
 }
 
 void Form2::Command2_Click()
 {
-    OuvreNavigateur(AdresseFabricant);
+    Bulle::Retire(Command2);
+    if (!OuvreNavigateur(AdresseFabricant))
+        Bulle::Montre(Command2, QStringLiteral("impossible d'ouvrir %1 : aucun navigateur n'a pu être démarré")
+                                    .arg(AdresseFabricant));
 }
 
 void Form2::W_Connect()
 {
+    // Nobody waits for this connection: its attempt was abandoned or failed.
+    if (Etat() != connexion_) {
+        W.Close();
+        return;
+    }
+    DelaiConnexion.stop();
+    connecteDepuis_.start();
     Command1->setText(connecte_);
+}
+
+// Returns to idle and, if the window was connecting or connected, says why.
+void Form2::Echoue(const QString &etatAvant, const QString &raison)
+{
+    Command1->setText(demarre_);
+    if (etatAvant == connexion_ || etatAvant == connecte_)
+        Bulle::Montre(AdresseIP, raison);
 }
 
 void Form2::W_Close()
 {
+    const QString etat = Etat();
     W.Close();
-    Command1->setText(demarre_);
+    Echoue(etat, RaisonPerte(cible_, etat == connecte_ && !connecteDepuis_.hasExpired(RefusOccupeMs), 0, QString()));
 }
 
-void Form2::W_Error(int, const QString &)
+void Form2::W_Error(int number, const QString &description)
 {
+    const QString etat = Etat();
     W.Close();
-    Command1->setText(demarre_);
+    Echoue(etat, etat == connecte_ ? RaisonPerte(cible_, !connecteDepuis_.hasExpired(RefusOccupeMs), number, description)
+                                   : RaisonEchecConnexion(cible_, number, description));
 }
 
 void Form2::DefinitFond(QRgb couleur)

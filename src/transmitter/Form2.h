@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QColor>
+#include <QElapsedTimer>
 #include <QSet>
 #include <QString>
 #include <QTimer>
@@ -20,9 +21,19 @@ class QPushButton;
 //
 // The connection state is the caption of Command1, compared exactly:
 // "Démarre Emetteur" (idle), "Connexion en cours..." (connecting) and
-// "Connecté - DECONNECTER" (connected). The connect wait and the send loop
-// run inside the button's click handler and yield to the event queue after
-// every step, so a press while they run starts a nested run of the handler.
+// "Connecté - DECONNECTER" (connected). The button's handler starts an
+// attempt and returns; the connect wait runs in passes driven by a timer
+// (each pass ends on a change of the clock's seconds with a yield and a
+// connect request) and the send loop runs from the pass that finds the
+// connection up, one block and one yield per pass. So a press while the
+// window waits or sends is handled at most one level above the loop, however
+// many presses come.
+//
+// An attempt waits at most DelaiConnexionMs for an answer. When an attempt or
+// a connection ends in an error, a balloon at the address box tells why.
+// Only the attempt that the window waits for may turn it "Connecté": a
+// connection that completes after its attempt was abandoned or failed is
+// closed at once.
 class Form2 : public QWidget
 {
     Q_OBJECT
@@ -41,6 +52,12 @@ public:
     // dropped.
     static constexpr int ServeursMax = 32767;
 
+    // The longest wait for an answer to a connection request.
+    static constexpr int DelaiConnexionMs = 10000;
+    // A connection that the receiver ends sooner than this after accepting
+    // it was turned away: the receiver is busy with another transmitter.
+    static constexpr int RefusOccupeMs = 1000;
+
     Form2();
 
     // What a datagram read on WssidReceptor does to the list of servers.
@@ -56,6 +73,8 @@ private:
     void Form_QueryUnload();
     void Command1_Click();
     void Command2_Click();
+    void Passe_Timer();
+    void DelaiConnexion_Timer();
     void W_Connect();
     void W_Close();
     void W_Error(int number, const QString &description);
@@ -64,6 +83,10 @@ private:
     void ListeServeur_Click();
 
     QString Etat() const;
+    void DemandeConnexion();
+    void ProgrammePasse();
+    void Envoie();
+    void Echoue(const QString &etatAvant, const QString &raison);
     void DefinitFond(QRgb couleur);
 
     QPushButton *Command1;
@@ -74,6 +97,10 @@ private:
     Winsock W{Winsock::Genre::Tcp, this};
     Winsock WssidReceptor{Winsock::Genre::Udp, this};
     QTimer Clignotement{this};
+    // The end of the connect wait's current pass.
+    QTimer Passe{this};
+    // The end of the time an attempt may wait for an answer.
+    QTimer DelaiConnexion{this};
 
     const QString demarre_ = QString::fromUtf8(CaptionDemarre);
     const QString connexion_ = QString::fromUtf8(CaptionConnexion);
@@ -81,6 +108,13 @@ private:
     // Every block of the stream is the same.
     const QByteArray bloc_;
     QByteArray datagramme_;
+    // The address box's text when the current attempt started, for messages.
+    QString cible_;
+    // Since the connection in use came up.
+    QElapsedTimer connecteDepuis_;
+    // A pass or the send loop is on the stack: neither is ever entered twice.
+    bool enPasse_ = false;
+    bool enEnvoi_ = false;
     // The entries of ListeServeur, for quick duplicate checks.
     QSet<QString> serveurs_;
 };

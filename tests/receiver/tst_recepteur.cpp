@@ -197,6 +197,45 @@ private slots:
         QVERIFY(connecte(client));
     }
 
+    void portLibereEcouteDeNouveau_data()
+    {
+        QTest::addColumn<bool>("arretee");
+        QTest::newRow("reception on") << false;
+        QTest::newRow("reception stopped") << true;
+    }
+
+    // While reception is on and the port is taken, listening is tried again
+    // every 2 s, and the banner goes by itself once it works; a stopped
+    // receiver tries nothing.
+    void portLibereEcouteDeNouveau()
+    {
+        QFETCH(bool, arretee);
+        auto intrus = std::make_unique<QTcpServer>();
+        QVERIFY(intrus->listen(QHostAddress::AnyIPv4, Protocole::Port));
+        QLabel *alerte = form->findChild<QLabel *>(QStringLiteral("Alerte"));
+        bouton->click();
+        QVERIFY(alerte->isVisible());
+        QTest::qWait(Form1::ReessaiEcouteMs + 500);
+        QVERIFY(alerte->isVisible());
+        if (arretee)
+            bouton->click();
+
+        intrus.reset();
+        QElapsedTimer libre;
+        libre.start();
+        if (arretee) {
+            QTest::qWait(Form1::ReessaiEcouteMs + 500);
+            QTcpSocket client;
+            QVERIFY(!connecte(client));
+            return;
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(!alerte->isVisible(), Form1::ReessaiEcouteMs + 1000);
+        qInfo("listening again %lld ms after the port was freed", libre.elapsed());
+        QCOMPARE(legende(), QStringLiteral("Arrêter Reception"));
+        QTcpSocket client;
+        QVERIFY(connecte(client));
+    }
+
     void fermerUneFenetreTermineLeProgramme_data()
     {
         QTest::addColumn<bool>("recepteur");

@@ -275,7 +275,7 @@ private slots:
         cle.CloseKey();
 
         QList<Demarrage> demarrages;
-        OuvreNavigateur(AdresseFabricant, enregistreur(demarrages));
+        QCOMPARE(OuvreNavigateur(AdresseFabricant, enregistreur(demarrages)), demarre);
         QCOMPARE(demarrages.size(), demarre ? 1 : 0);
         if (demarre)
             QCOMPARE(demarrages[0].programme, QStringLiteral("nav"));

@@ -2,10 +2,10 @@
 
 // Helpers of the transmitter tests.
 //
-// The transmitter's click handler runs its connect wait and its send loop
-// inside the click, yielding to the event queue between steps. Test code that
-// waits (QTRY_*) while such a handler runs would itself run nested inside the
-// handler's yield and freeze its loops. So a test plays its steps from a
+// The transmitter's send loop runs from the connect wait's timer, yielding
+// to the event queue after every block. Test code that waits (QTRY_*) while
+// it runs would have the loop nested inside its own wait and get control
+// back only once the sending ends. So a test plays its steps from a
 // timer instead (Scenario): every tick, delivered from whichever loop yields,
 // looks whether the current step's condition holds and, if so, acts, never
 // blocking (presses are queued). The test function only waits for the end.
@@ -19,14 +19,18 @@
 #include <QHostAddress>
 #include <QLineEdit>
 #include <QMetaObject>
+#include <QProcess>
 #include <QPushButton>
 #include <QString>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTest>
 #include <QTimer>
+#include <QToolTip>
 
 #include <arpa/inet.h>
 #include <functional>
+#include <memory>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -47,6 +51,47 @@ inline void appuie(QWidget *fenetre)
 inline QRgb fond(Form2 *f)
 {
     return f->findChild<QLineEdit *>(QStringLiteral("AdresseIP"))->palette().color(QPalette::Base).rgba();
+}
+
+// Presses Command1 of `f` and waits, at most `delaiMs`, for the window to be
+// idle again: the milliseconds it took; -1 when the press started no attempt
+// or the window did not come back.
+inline qint64 presseJusquAuRepos(Form2 *f, int delaiMs)
+{
+    QElapsedTimer duree;
+    duree.start();
+    f->findChild<QPushButton *>(QStringLiteral("Command1"))->click();
+    if (legende(f) != QString::fromUtf8(Form2::CaptionConnexion))
+        return -1;
+    if (!QTest::qWaitFor([f] { return legende(f) == QString::fromUtf8(Form2::CaptionDemarre); }, delaiMs))
+        return -1;
+    return duree.elapsed();
+}
+
+// A balloon's text on one line, as the window composed it.
+inline QString enLigne(QString texte)
+{
+    return texte.replace(QLatin1Char('\n'), QLatin1Char(' '));
+}
+
+// The balloon on show, if any; empty when none is.
+inline QString bulle()
+{
+    return QToolTip::isVisible() ? enLigne(QToolTip::text()) : QString();
+}
+
+// A command of this host's network namespace (ip, nft), fed `entree`; true
+// when it succeeded.
+inline bool commandeReseau(const QString &programme, const QStringList &arguments, const QByteArray &entree = {})
+{
+    QProcess p;
+    p.setProcessChannelMode(QProcess::ForwardedChannels);
+    p.start(programme, arguments);
+    if (!p.waitForStarted())
+        return false;
+    p.write(entree);
+    p.closeWriteChannel();
+    return p.waitForFinished() && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
 }
 
 class Scenario : public QObject
@@ -270,4 +315,37 @@ private:
     int ecoute_ = -1;
     int bouchon_ = -1;
     bool pret_ = false;
+};
+
+// Port 4444 of `ip` (an address of this host) behind a firewall that drops
+// connection requests without a word: an nftables rule of this namespace.
+// Where the kernel lacks nftables, a listener whose queue is full (Sourd)
+// drops them likewise.
+class PareFeu
+{
+public:
+    explicit PareFeu(const char *ip)
+    {
+        regle_ = commandeReseau(QStringLiteral("nft"), {QStringLiteral("-f"), QStringLiteral("-")},
+                                QByteArray("table inet bp_parefeu {\n chain sortie {\n"
+                                           "  type filter hook output priority 0; policy accept;\n"
+                                           "  ip daddr ") + ip + " tcp dport " +
+                                    QByteArray::number(Protocole::Port) + " drop\n }\n}\n");
+        if (!regle_)
+            sourd_ = std::make_unique<Sourd>(ip);
+    }
+    ~PareFeu()
+    {
+        if (regle_)
+            commandeReseau(QStringLiteral("nft"), {QStringLiteral("delete"), QStringLiteral("table"),
+                                                   QStringLiteral("inet"), QStringLiteral("bp_parefeu")});
+    }
+    PareFeu(const PareFeu &) = delete;
+    PareFeu &operator=(const PareFeu &) = delete;
+
+    bool pret() const { return regle_ || (sourd_ && sourd_->pret()); }
+
+private:
+    bool regle_ = false;
+    std::unique_ptr<Sourd> sourd_;
 };

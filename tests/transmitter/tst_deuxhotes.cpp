@@ -13,6 +13,8 @@
 #include <QListWidget>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QScopeGuard>
+#include <QSignalSpy>
 #include <QtTest>
 
 #include <unistd.h>
@@ -34,7 +36,27 @@ class TestDeuxHotes : public QObject
 
 private slots:
     void mesureEntreDeuxHotes();
+    void echecEntreDeuxHotes_data();
+    void echecEntreDeuxHotes();
+    void connexionTardiveFermee();
 };
+
+namespace {
+
+// The namespace of host B, for `nsenter --net=`.
+QString hoteB()
+{
+    return qEnvironmentVariable("BANDEPASSANTE_HOTE_B");
+}
+
+// A command run on host B.
+bool surB(const QString &programme, const QStringList &arguments, const QByteArray &entree = {})
+{
+    return commandeReseau(QStringLiteral("nsenter"), QStringList{QStringLiteral("--net=") + hoteB(), programme} + arguments,
+                          entree);
+}
+
+}
 
 void TestDeuxHotes::mesureEntreDeuxHotes()
 {
@@ -106,6 +128,106 @@ void TestDeuxHotes::mesureEntreDeuxHotes()
     QCOMPARE(b.state(), QProcess::Running);
     b.kill();
     b.waitForFinished();
+}
+
+void TestDeuxHotes::echecEntreDeuxHotes_data()
+{
+    QTest::addColumn<QString>("adresse");
+    QTest::addColumn<bool>("parefeu");
+    QTest::addColumn<QString>("raison");
+    QTest::addColumn<int>("minMs");
+    QTest::addColumn<int>("maxMs");
+    QTest::newRow("reception not started on B")
+        << QStringLiteral("10.45.0.2") << false
+        << QStringLiteral("personne n'écoute sur 10.45.0.2:4444 : la réception y est-elle démarrée ?") << 0 << 1000;
+    QTest::newRow("nobody holds the address")
+        << QStringLiteral("10.45.0.99") << false
+        << QStringLiteral("10.45.0.99:4444 ne répond pas : machine absente ou pare-feu") << 0 << 5000;
+    QTest::newRow("B's firewall drops the request")
+        << QStringLiteral("10.45.0.2") << true
+        << QStringLiteral("10.45.0.2:4444 ne répond pas : machine absente ou pare-feu") << Form2::DelaiConnexionMs - 100
+        << Form2::DelaiConnexionMs + 1500;
+}
+
+// Each failure across the link: back to idle within the stated time, with
+// the reason in the balloon at the address box.
+void TestDeuxHotes::echecEntreDeuxHotes()
+{
+    QFETCH(QString, adresse);
+    QFETCH(bool, parefeu);
+    QFETCH(QString, raison);
+    QFETCH(int, minMs);
+    QFETCH(int, maxMs);
+    QVERIFY2(!hoteB().isEmpty(), "host B is missing: run under scripts/sandbox --two-hosts");
+    const QStringList table{QStringLiteral("inet"), QStringLiteral("bp_parefeu")};
+    if (parefeu) {
+        const QByteArray regle = "table inet bp_parefeu {\n chain entree {\n"
+                                 "  type filter hook input priority 0; policy accept;\n"
+                                 "  tcp dport 4444 drop\n }\n}\n";
+        if (!surB(QStringLiteral("nft"), {QStringLiteral("-f"), QStringLiteral("-")}, regle))
+            QSKIP("no nftables on host B");
+    }
+    const auto enleve = qScopeGuard([&] {
+        if (parefeu)
+            surB(QStringLiteral("nft"), QStringList{QStringLiteral("delete"), QStringLiteral("table")} + table);
+    });
+    Form2 form2;
+    form2.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form2));
+    form2.findChild<QLineEdit *>(QStringLiteral("AdresseIP"))->setText(adresse);
+
+    const qint64 dit = presseJusquAuRepos(&form2, maxMs + 1000);
+    qInfo("told after %lld ms", dit);
+    QCOMPARE(bulle(), raison);
+    QVERIFY2(dit >= minMs && dit <= maxMs, qPrintable(QString::number(dit)));
+    remetAuRepos(&form2);
+}
+
+// The attempt to an absent address fails, and the address appears on host
+// B, where a receiver listens, just before the wait pass ends with its
+// connect request: that connection is made but nobody waits for it, so it is
+// closed at once and the window stays idle.
+void TestDeuxHotes::connexionTardiveFermee()
+{
+    QVERIFY2(!hoteB().isEmpty(), "host B is missing: run under scripts/sandbox --two-hosts");
+    Form2 form2;
+    form2.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form2));
+    auto *W = form2.findChild<Winsock *>(QStringLiteral("W"));
+    form2.findChild<QLineEdit *>(QStringLiteral("AdresseIP"))->setText(QStringLiteral("10.45.0.99"));
+
+    // A receiver on B that listens on every address of B.
+    QProcess b;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    char cible[128] = {};
+    QVERIFY(::readlink(hoteB().toLocal8Bit().constData(), cible, sizeof cible - 1) > 0);
+    env.insert(QStringLiteral("BANDEPASSANTE_NETNS"), QString::fromLatin1(cible));
+    b.setProcessEnvironment(env);
+    b.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    b.start(QStringLiteral("nsenter"), {QStringLiteral("--net=") + hoteB(),
+                                        QCoreApplication::applicationDirPath() + QStringLiteral("/hote_recepteur")});
+    QVERIFY(b.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(b.canReadLine(), 15000);
+    const auto arrete = qScopeGuard([&] {
+        b.kill();
+        b.waitForFinished();
+        surB(QStringLiteral("ip"), {QStringLiteral("addr"), QStringLiteral("del"), QStringLiteral("10.45.0.99/24"),
+                                    QStringLiteral("dev"), QStringLiteral("bpb")});
+    });
+
+    connect(W, &Winsock::Error, this, [] {
+        surB(QStringLiteral("ip"), {QStringLiteral("addr"), QStringLiteral("add"), QStringLiteral("10.45.0.99/24"),
+                                    QStringLiteral("dev"), QStringLiteral("bpb")});
+    });
+    QSignalSpy connectes(W, &Winsock::Connected);
+    form2.findChild<QPushButton *>(QStringLiteral("Command1"))->click();
+    QTRY_VERIFY_WITH_TIMEOUT(legende(&form2) == QString::fromUtf8(Form2::CaptionDemarre), 5000);
+    QCOMPARE(bulle(), QStringLiteral("10.45.0.99:4444 ne répond pas : machine absente ou pare-feu"));
+    QTRY_COMPARE_WITH_TIMEOUT(connectes.count(), 1, 3000);
+    QTRY_COMPARE_WITH_TIMEOUT(W->State(), int(Winsock::sckClosed), 500);
+    QTest::qWait(300);
+    QCOMPARE(legende(&form2), QString::fromUtf8(Form2::CaptionDemarre));
+    QCOMPARE(fond(&form2), Form2::FondBlanc);
 }
 
 BANDEPASSANTE_NETWORK_TEST_MAIN(TestDeuxHotes)

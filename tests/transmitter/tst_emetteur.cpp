@@ -226,25 +226,41 @@ void TestEmetteur::pressionPendantConnexion()
     QCOMPARE(legende(f.get()), Repos);
 }
 
-// Waiting for a machine that never answers rests between polls.
 void TestEmetteur::pairFerme_data()
 {
     QTest::addColumn<bool>("abandon");
-    QTest::newRow("end of stream") << false;
-    QTest::newRow("reset") << true;
+    QTest::addColumn<QString>("raison");
+    QTest::newRow("end of stream") << false
+                                   << QStringLiteral("connexion fermée par 127.0.0.1:4444 : la réception y a-t-elle été "
+                                                     "arrêtée ?");
+    QTest::newRow("reset") << true
+                           << QStringLiteral("connexion coupée par 127.0.0.1:4444 : la réception y a-t-elle été "
+                                             "arrêtée ?");
 }
 
-// The receiver closing mid-stream ends the sending and nothing retries.
+// The receiver closing mid-stream ends the sending, says so, and nothing
+// retries.
 void TestEmetteur::pairFerme()
 {
     QFETCH(bool, abandon);
+    QFETCH(QString, raison);
     Puits puits;
     QVERIFY(puits.enEcoute());
+    QElapsedTimer connecte;
+    QElapsedTimer duree;
 
     Scenario s;
     s.puis([&] { appuie(f.get()); })
-        .quand("streaming", [&] { return puits.recus() > 200 * Protocole::LongueurBloc; }, 5000,
+        .quand("connected", [&] { return legende(f.get()) == Connecte; }, 3000, [&] { connecte.start(); })
+        // Past the moment when a close means a receiver that turns us away.
+        .quand("streaming",
                [&] {
+                   return puits.recus() > 200 * Protocole::LongueurBloc &&
+                          connecte.hasExpired(Form2::RefusOccupeMs + 200);
+               },
+               5000,
+               [&] {
+                   duree.start();
                    if (abandon)
                        puits.client()->abort();
                    else
@@ -253,6 +269,9 @@ void TestEmetteur::pairFerme()
         .quand("idle", [&] { return legende(f.get()) == Repos; }, 3000);
     JOUE(s, f.get(), 15000);
 
+    qInfo("told after %lld ms", duree.elapsed());
+    QCOMPARE(bulle(), raison);
+    QCOMPARE(enLigne(AdresseIP->toolTip()), raison);
     QCOMPARE(W->State(), int(Winsock::sckClosed));
     QTest::qWait(1200);
     QCOMPARE(puits.connexions(), 1);
