@@ -1,10 +1,10 @@
 #pragma once
 
 #include "protocol/Winsock.h"
+#include "transmitter/ServeursConnus.h"
 
 #include <QByteArray>
 #include <QColor>
-#include <QSet>
 #include <QString>
 #include <QTimer>
 #include <QWidget>
@@ -39,7 +39,7 @@ public:
 
     // The list counts its entries on 16 bits: new servers past this many are
     // dropped.
-    static constexpr int ServeursMax = 32767;
+    static constexpr int ServeursMax = ServeursConnus::Max;
 
     Form2();
 
@@ -81,6 +81,6 @@ private:
     // Every block of the stream is the same.
     const QByteArray bloc_;
     QByteArray datagramme_;
-    // The entries of ListeServeur, for quick duplicate checks.
-    QSet<QString> serveurs_;
+    // What ListeServeur holds, for quick decisions on each datagram.
+    ServeursConnus serveurs_;
 };

@@ -10,6 +10,7 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <atomic>
 #include <thread>
 #include <unistd.h>
 
@@ -267,13 +268,18 @@ private slots:
         QTRY_VERIFY(w.EnAttenteEnvoi() > 0 && w.EnAttenteEnvoi() % bloc.size() != 0);
 
         QByteArray recu;
+        std::atomic<bool> fini = false;
         std::thread lecteur([&] {
             char morceau[65536];
             ssize_t n;
             while ((n = ::read(pair, morceau, sizeof morceau)) > 0)
                 recu.append(morceau, n);
+            fini = true;
         });
+        // The rest of the started block follows from the event loop.
         w.Close();
+        QCOMPARE(w.State(), int(Winsock::sckClosed));
+        QTRY_VERIFY_WITH_TIMEOUT(fini, 10000);
         lecteur.join();
         ::close(pair);
         ::close(ecoute);
