@@ -14,17 +14,19 @@
 // the receiver modes print each one-second sample with the time it closed.
 #include "SandboxGuard.h"
 #include "gauge/Joge.h"
+#include "protocol/AdresseSocket.h"
+#include "protocol/Protocole.h"
 #include "receiver/Form1.h"
 #include "transmitter/Form2.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QHostAddress>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 
-#include <arpa/inet.h>
 #include <cstdio>
 #include <netinet/in.h>
 #include <sys/resource.h>
@@ -32,8 +34,6 @@
 #include <unistd.h>
 
 namespace {
-
-constexpr int Port = 4444;
 
 double secondesCpu()
 {
@@ -55,11 +55,7 @@ long residentKo()
 
 sockaddr_in adresse(const char *hote)
 {
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(Port);
-    ::inet_pton(AF_INET, hote, &a.sin_addr);
-    return a;
+    return AdresseSocket(QHostAddress(QString::fromLatin1(hote)).toIPv4Address(), Protocole::Port);
 }
 
 int puits(double secondes)

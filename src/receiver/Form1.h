@@ -29,6 +29,9 @@ class Form1 : public QWidget
 public:
     static constexpr char CaptionDemarrer[] = "Démarrer RECEPTION";
     static constexpr char CaptionArreter[] = "Arrêter Reception";
+    // A connection that has delivered no byte for this long is closed, and
+    // the receiver listens again.
+    static constexpr int SilenceMaxMs = 30000;
 
     Form1();
     ~Form1() override;

@@ -1,4 +1,5 @@
 #include "SandboxGuard.h"
+#include "protocol/AdresseSocket.h"
 #include "protocol/Protocole.h"
 #include "protocol/Winsock.h"
 
@@ -7,7 +8,6 @@
 #include <QTcpSocket>
 #include <QtTest>
 
-#include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <atomic>
@@ -51,11 +51,8 @@ int ecouteSansLire(int port)
     ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &oui, sizeof oui);
     const int petit = 4096;
     ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &petit, sizeof petit);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(quint16(port));
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::bind(fd, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0 || ::listen(fd, 1) != 0) {
+    const sockaddr_in a = AdresseSocket(INADDR_LOOPBACK, quint16(port));
+    if (::bind(fd, reinterpret_cast<const sockaddr *>(&a), sizeof a) != 0 || ::listen(fd, 1) != 0) {
         ::close(fd);
         return -1;
     }
