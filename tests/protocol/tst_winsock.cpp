@@ -286,6 +286,54 @@ private slots:
         QCOMPARE(recu.right(bloc.size()), bloc);
     }
 
+    // The reader runs on the same thread, as when both windows share one
+    // program: it can only read once the close lets events flow. Repeated
+    // with two busy loops loading the machine.
+    void fermetureDansUnProgrammeSousCharge()
+    {
+        std::atomic<bool> fin = false;
+        auto occupe = [&fin] {
+            while (!fin.load(std::memory_order_relaxed)) {
+            }
+        };
+        std::thread charge1(occupe), charge2(occupe);
+        const auto arret = qScopeGuard([&] {
+            fin = true;
+            charge1.join();
+            charge2.join();
+        });
+        QTcpServer serveur;
+        QVERIFY(serveur.listen(QHostAddress::LocalHost, Port));
+        // Accepted connections inherit the small buffer: the system takes
+        // little before the reader reads.
+        const int petit = 4096;
+        ::setsockopt(int(serveur.socketDescriptor()), SOL_SOCKET, SO_RCVBUF, &petit, sizeof petit);
+        const QByteArray bloc = Protocole::BlocMesure();
+        for (int tour = 0; tour < 10; ++tour) {
+            Winsock w(Winsock::Genre::Tcp);
+            QVERIFY(connecte(w));
+            QTRY_VERIFY(serveur.hasPendingConnections());
+            std::unique_ptr<QTcpSocket> pair(serveur.nextPendingConnection());
+            // The reader takes little until the close, so the system's
+            // buffers fill and stop inside a block.
+            pair->setReadBufferSize(4096);
+            for (int i = 0; i < 3000; ++i)
+                QVERIFY(w.SendData(bloc));
+            QTRY_VERIFY(w.EnAttenteEnvoi() > 0 && w.EnAttenteEnvoi() % bloc.size() != 0);
+
+            w.Close();
+            QByteArray recu;
+            pair->setReadBufferSize(0);
+            connect(pair.get(), &QTcpSocket::readyRead, pair.get(), [&] { recu += pair->readAll(); });
+            recu += pair->readAll();
+            QTRY_COMPARE_WITH_TIMEOUT(pair->state(), QAbstractSocket::UnconnectedState, 10000);
+            recu += pair->readAll();
+            QVERIFY(recu.size() > 0);
+            QCOMPARE(recu.size() % bloc.size(), 0);
+            QCOMPARE(recu.count('\r'), recu.size() / bloc.size());
+        }
+    }
+
     void diffusionEntendueParDeuxProgrammes()
     {
         Winsock premier(Winsock::Genre::Udp);
