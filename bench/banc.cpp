@@ -10,23 +10,33 @@
 //   banc inactif SECONDES          both windows open, nothing pressed
 //   banc cpu FICHIER COMMANDE...   runs COMMANDE and writes the CPU seconds
 //                                  it used ("cpu S") into FICHIER
+//   banc inonde SECONDES PAR_SECONDE TAILLE|courtes
+//                                  broadcasts presence datagrams to port 4444:
+//                                  the prefix and TAILLE bytes of junk, or
+//                                  short addresses never sent before
 //
-// Every window mode prints the CPU time it used and its resident memory
-// 3 s after start and at the end;
+// Every window mode prints the CPU time it used, the CPU time per second from
+// 3 s after start to the end (the steady state, start-up and first drawing
+// left out), its resident memory 3 s after start and at the end, the longest a queued call waited for the
+// event loop ("latence_max_ms", what a click would wait), and every second
+// the number of listed servers ("serveurs TIME COUNT");
 // the receiver modes print each one-second sample with the time it closed.
 #include "SandboxGuard.h"
 #include "gauge/Joge.h"
+#include "protocol/AdresseSocket.h"
+#include "protocol/Protocole.h"
 #include "receiver/Form1.h"
 #include "transmitter/Form2.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QHostAddress>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTimer>
 
-#include <arpa/inet.h>
 #include <cstdio>
 #include <netinet/in.h>
 #include <sys/resource.h>
@@ -35,8 +45,6 @@
 #include <unistd.h>
 
 namespace {
-
-constexpr int Port = 4444;
 
 double secondes(const rusage &r)
 {
@@ -63,11 +71,7 @@ long residentKo()
 
 sockaddr_in adresse(const char *hote)
 {
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(Port);
-    ::inet_pton(AF_INET, hote, &a.sin_addr);
-    return a;
+    return AdresseSocket(QHostAddress(QString::fromLatin1(hote)).toIPv4Address(), Protocole::Port);
 }
 
 int puits(double secondes)
@@ -145,6 +149,33 @@ int cpu(const char *fichier, char **commande)
     return WIFEXITED(statut) ? WEXITSTATUS(statut) : 1;
 }
 
+int inonde(double secondes, int parSeconde, const QByteArray &taille)
+{
+    const int s = ::socket(AF_INET, SOCK_DGRAM, 0);
+    const int oui = 1;
+    ::setsockopt(s, SOL_SOCKET, SO_BROADCAST, &oui, sizeof oui);
+    const sockaddr_in a = AdresseSocket(INADDR_BROADCAST, Protocole::Port);
+    const bool courtes = taille == "courtes";
+    const QByteArray junk(courtes ? 0 : taille.toInt(), 'j');
+    QElapsedTimer t;
+    t.start();
+    long long envoyes = 0;
+    while (t.elapsed() < secondes * 1000) {
+        // Paced by the clock: datagrams due by now leave now.
+        while (envoyes < t.elapsed() * parSeconde / 1000) {
+            const QByteArray d = Protocole::DatagrammePresence(
+                courtes ? QByteArray::number(10 + envoyes / 65536) + '.' + QByteArray::number(envoyes / 256 % 256) +
+                              '.' + QByteArray::number(envoyes % 256) + ".9"
+                        : junk);
+            ::sendto(s, d.constData(), size_t(d.size()), 0, reinterpret_cast<const sockaddr *>(&a), sizeof a);
+            ++envoyes;
+        }
+        ::usleep(1000);
+    }
+    std::printf("datagrammes %lld\n", envoyes);
+    return 0;
+}
+
 // Prints every closed sample with the time it closed, in milliseconds since
 // the first one.
 void noteEchantillons(Joge *jauge)
@@ -172,6 +203,7 @@ int main(int argc, char *argv[])
         return 2;
     if (argc < 3) {
         std::fprintf(stderr, "usage: banc puits|source|emetteur|recepteur|complet|inactif [HOTE] SECONDES\n"
+                             "       banc inonde SECONDES PAR_SECONDE TAILLE|courtes\n"
                              "       banc cpu FICHIER COMMANDE...\n");
         return 2;
     }
@@ -183,6 +215,8 @@ int main(int argc, char *argv[])
         return puits(secondes);
     if (mode == "source")
         return source(argv[2], secondes);
+    if (mode == "inonde" && argc == 5)
+        return inonde(std::atof(argv[2]), std::atoi(argv[3]), QByteArray(argv[4]));
 
     QApplication app(argc, argv);
     std::unique_ptr<Form1> recepteur;
@@ -203,12 +237,39 @@ int main(int argc, char *argv[])
             QTimer::singleShot(100, recepteur.get(), [&] { appuie(recepteur->form2()); });
     }
 
+    Form2 *emetteur = emetteurSeul ? emetteurSeul.get() : recepteur->form2();
+    auto *serveurs = emetteur->findChild<QListWidget *>(QStringLiteral("ListeServeur"));
+    QElapsedTimer depuis;
+    depuis.start();
+    QTimer compte;
+    QObject::connect(&compte, &QTimer::timeout, [&] {
+        std::printf("serveurs %lld %d\n", depuis.elapsed(), serveurs->count());
+        std::fflush(stdout);
+    });
+    compte.start(1000);
+    // Every 100 ms a call is queued as a click would be; the longest it waited
+    // is how long a click would have waited.
+    qint64 latenceMax = 0;
+    QTimer sonde;
+    QObject::connect(&sonde, &QTimer::timeout, [&] {
+        const qint64 poste = depuis.nsecsElapsed();
+        QMetaObject::invokeMethod(&sonde, [&, poste] { latenceMax = std::max(latenceMax, depuis.nsecsElapsed() - poste); },
+                                  Qt::QueuedConnection);
+    });
+    sonde.start(100);
+
     // Memory is compared from the point where a stream has settled.
     long rss3s = -1;
-    QTimer::singleShot(3000, &app, [&] { rss3s = residentKo(); });
+    double cpu3s = 0;
+    QTimer::singleShot(3000, &app, [&] {
+        rss3s = residentKo();
+        cpu3s = secondesCpu();
+    });
     const double cpuDebut = secondesCpu();
     QTimer::singleShot(int(secondes * 1000), &app, [&] {
-        std::printf("cpu %.3f\nrss_3s_ko %ld\nrss_fin_ko %ld\n", secondesCpu() - cpuDebut, rss3s, residentKo());
+        const double cpuFin = secondesCpu();
+        std::printf("cpu %.3f\ncpu_regime_par_s %.5f\nrss_3s_ko %ld\nrss_fin_ko %ld\nlatence_max_ms %.1f\n",
+                    cpuFin - cpuDebut, (cpuFin - cpu3s) / (secondes - 3), rss3s, residentKo(), latenceMax / 1e6);
         std::fflush(stdout);
         std::_Exit(0);
     });

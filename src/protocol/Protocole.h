@@ -15,8 +15,25 @@
 namespace Protocole {
 
 constexpr quint16 Port = 4444;
+
+// The decimal text of a port number, built at compile time.
+struct TextePort
+{
+    char chiffres[6] = {};
+};
+constexpr TextePort EcritPort(quint16 port)
+{
+    TextePort t;
+    int n = 1;
+    for (quint16 reste = port / 10; reste > 0; reste /= 10)
+        ++n;
+    for (int i = n - 1; i >= 0; --i, port /= 10)
+        t.chiffres[i] = char('0' + port % 10);
+    return t;
+}
+inline constexpr TextePort TexteDuPort = EcritPort(Port);
 // The receiver sets its listening port from this text at the moment of use.
-constexpr char PortTexte[] = "4444";
+inline constexpr const char *PortTexte = TexteDuPort.chiffres;
 constexpr char AdresseDiffusion[] = "255.255.255.255";
 constexpr char PrefixePresence[] = "Trevalon Analyseur BandePassante : ";
 constexpr int LongueurPrefixe = int(sizeof PrefixePresence) - 1;

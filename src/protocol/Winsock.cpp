@@ -1,18 +1,19 @@
 #include "protocol/Winsock.h"
 
+#include "protocol/AdresseLocale.h"
+#include "protocol/AdresseSocket.h"
+#include "protocol/FinEnvoi.h"
+
 #include <QCoreApplication>
-#include <QFile>
+#include <QElapsedTimer>
 #include <QHostInfo>
 #include <QSocketNotifier>
 
-#include <arpa/inet.h>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <ifaddrs.h>
-#include <net/if.h>
 #include <netinet/in.h>
-#include <poll.h>
+#include <netinet/tcp.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -24,78 +25,33 @@ constexpr qint64 LectureMax = 1024 * 1024;
 // and at the latest DelaiVidangeMs after they were queued.
 constexpr qint64 EcritureMin = 128 * 1024;
 constexpr int DelaiVidangeMs = 1;
-// A close waits at most this long for the system to take the rest of a
-// SendData() call it has started to take.
-constexpr int FinElementMaxMs = 1000;
+// Pieces of one gathered write: 256 blocks of the stream.
+constexpr int MorceauxMax = 256;
 constexpr int DatagrammeMax = 65536;
+// Datagrams are read for at most this long per turn of the event loop, so
+// that a flood of them never starves the other sockets of the thread.
+constexpr qint64 BudgetDatagrammesNs = 2 * 1000 * 1000;
+// Room for bursts of datagrams, so that a flood of junk does not push real
+// announcements out before they are read.
+constexpr int TamponDatagrammes = 4 * 1024 * 1024;
+// A read wakes us up once about this share of a second's bytes is waiting
+// (1/200: 5 ms), and never later than once this many bytes wait: on a slow
+// link, waking up for every packet costs more than the reading.
+constexpr int FractionSeuil = 200;
+constexpr int SeuilLectureMax = 64 * 1024;
+constexpr int KeepaliveRepos = 5;
+constexpr int KeepaliveIntervalle = 3;
+constexpr int KeepaliveSondes = 3;
+static_assert(KeepaliveRepos + KeepaliveIntervalle * KeepaliveSondes == Winsock::KeepaliveMaxS);
 
 QString texteErreur(int numero)
 {
     return QString::fromLocal8Bit(std::strerror(numero));
 }
 
-QString texteAdresse(const sockaddr_in &a)
+void option(int fd, int niveau, int nom, int valeur)
 {
-    char texte[INET_ADDRSTRLEN] = {};
-    ::inet_ntop(AF_INET, &a.sin_addr, texte, sizeof texte);
-    return QString::fromLatin1(texte);
-}
-
-sockaddr_in adresseSocket(quint32 ipv4, int port)
-{
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(quint16(port));
-    a.sin_addr.s_addr = htonl(ipv4);
-    return a;
-}
-
-// The interface that holds the default route, from the kernel's IPv4 table.
-QByteArray interfaceParDefaut()
-{
-    QFile table(QStringLiteral("/proc/net/route"));
-    if (!table.open(QIODevice::ReadOnly))
-        return {};
-    QByteArray meilleure;
-    long meilleureMetrique = -1;
-    table.readLine();
-    while (!table.atEnd()) {
-        const QList<QByteArray> champs = table.readLine().simplified().split(' ');
-        // Iface Destination Gateway Flags RefCnt Use Metric Mask ...
-        if (champs.size() < 8 || champs[1] != "00000000" || champs[7] != "00000000")
-            continue;
-        bool ok = false;
-        const long drapeaux = champs[3].toLong(&ok, 16);
-        if (!ok || !(drapeaux & 0x1))
-            continue;
-        const long metrique = champs[6].toLong();
-        if (meilleureMetrique < 0 || metrique < meilleureMetrique) {
-            meilleure = champs[0];
-            meilleureMetrique = metrique;
-        }
-    }
-    return meilleure;
-}
-
-QString adresseMachine()
-{
-    const QByteArray interface = interfaceParDefaut();
-    QString adresse = QStringLiteral("127.0.0.1");
-    if (interface.isEmpty())
-        return adresse;
-    ifaddrs *liste = nullptr;
-    if (::getifaddrs(&liste) != 0)
-        return adresse;
-    for (ifaddrs *i = liste; i; i = i->ifa_next) {
-        if (i->ifa_addr && i->ifa_addr->sa_family == AF_INET && interface == i->ifa_name) {
-            sockaddr_in a;
-            std::memcpy(&a, i->ifa_addr, sizeof a);
-            adresse = texteAdresse(a);
-            break;
-        }
-    }
-    ::freeifaddrs(liste);
-    return adresse;
+    ::setsockopt(fd, niveau, nom, &valeur, sizeof valeur);
 }
 
 }
@@ -106,6 +62,8 @@ Winsock::Winsock(Genre genre, QObject *parent)
     vidange_.setSingleShot(true);
     vidange_.setTimerType(Qt::PreciseTimer);
     connect(&vidange_, &QTimer::timeout, this, [this] { vide(); });
+    veille_.setInterval(1000);
+    connect(&veille_, &QTimer::timeout, this, &Winsock::veille);
 }
 
 Winsock::~Winsock()
@@ -120,7 +78,7 @@ QString Winsock::LocalIP() const
     static QElapsedTimer age;
     static QString connue;
     if (!age.isValid() || age.hasExpired(2000)) {
-        connue = adresseMachine();
+        connue = AdresseLocale::DeLaMachine();
         age.start();
     }
     return connue;
@@ -166,14 +124,12 @@ void Winsock::fermeDescripteur()
         recherche_ = -1;
     }
     vidange_.stop();
+    veille_.stop();
     if (fd_ >= 0) {
         ::close(fd_);
         fd_ = -1;
     }
-    envoi_.clear();
-    debutEnvoi_ = 0;
-    fins_.clear();
-    totalEcrit_ = totalFile_ = finEcrite_ = 0;
+    envoi_.Vide();
     recu_.resize(0);
     etat_ = sckClosed;
 }
@@ -186,9 +142,8 @@ bool Winsock::Listen()
         return refuse(QStringLiteral("the socket is not closed"));
     if (!ouvre(SOCK_STREAM))
         return false;
-    const int oui = 1;
-    ::setsockopt(fd_, SOL_SOCKET, SO_REUSEADDR, &oui, sizeof oui);
-    const sockaddr_in a = adresseSocket(INADDR_ANY, localPort_);
+    option(fd_, SOL_SOCKET, SO_REUSEADDR, 1);
+    const sockaddr_in a = AdresseSocket(INADDR_ANY, quint16(localPort_));
     if (::bind(fd_, reinterpret_cast<const sockaddr *>(&a), sizeof a) != 0 || ::listen(fd_, 8) != 0) {
         const int numero = errno;
         fermeDescripteur();
@@ -211,9 +166,16 @@ bool Winsock::Accept(qint32 requestId)
     sockaddr_in pair{};
     socklen_t longueur = sizeof pair;
     if (::getpeername(fd_, reinterpret_cast<sockaddr *>(&pair), &longueur) == 0)
-        remoteHostIp_ = texteAdresse(pair);
+        remoteHostIp_ = TexteAdresse(pair);
+    // The peer sends and we only read: without probes, a peer that vanished
+    // without a word (its FIN never came) would hold the connection for ever.
+    option(fd_, SOL_SOCKET, SO_KEEPALIVE, 1);
+    option(fd_, IPPROTO_TCP, TCP_KEEPIDLE, KeepaliveRepos);
+    option(fd_, IPPROTO_TCP, TCP_KEEPINTVL, KeepaliveIntervalle);
+    option(fd_, IPPROTO_TCP, TCP_KEEPCNT, KeepaliveSondes);
     etat_ = sckConnected;
     surveille();
+    demarreVeille();
     return true;
 }
 
@@ -273,11 +235,12 @@ void Winsock::connecteA(const QHostAddress &adresse)
         echoueEnDiffere(errno, derniereErreur_);
         return;
     }
-    const sockaddr_in a = adresseSocket(adresse.toIPv4Address(), remotePort_);
+    const sockaddr_in a = AdresseSocket(adresse.toIPv4Address(), quint16(remotePort_));
     remoteHostIp_ = adresse.toString();
     if (::connect(fd_, reinterpret_cast<const sockaddr *>(&a), sizeof a) == 0) {
         etat_ = sckConnected;
         surveille();
+        demarreVeille();
         signaleEnDiffere(&Winsock::Connected);
         return;
     }
@@ -306,6 +269,7 @@ void Winsock::termineConnexion()
     etat_ = sckConnected;
     ecriture_->setEnabled(false);
     lecture_->setEnabled(true);
+    demarreVeille();
     emit Connected();
 }
 
@@ -338,11 +302,10 @@ bool Winsock::ouvreUdp()
 {
     if (!ouvre(SOCK_DGRAM))
         return false;
-    const int oui = 1;
     // Address sharing lets every copy of the program on this machine bind the
     // port and hear the broadcasts.
-    ::setsockopt(fd_, SOL_SOCKET, SO_REUSEADDR, &oui, sizeof oui);
-    ::setsockopt(fd_, SOL_SOCKET, SO_BROADCAST, &oui, sizeof oui);
+    option(fd_, SOL_SOCKET, SO_REUSEADDR, 1);
+    option(fd_, SOL_SOCKET, SO_BROADCAST, 1);
     return true;
 }
 
@@ -354,12 +317,16 @@ bool Winsock::Bind(int port)
         return refuse(QStringLiteral("the socket is not closed"));
     if (!ouvreUdp())
         return false;
-    const sockaddr_in a = adresseSocket(INADDR_ANY, port);
+    const sockaddr_in a = AdresseSocket(INADDR_ANY, quint16(port));
     if (::bind(fd_, reinterpret_cast<const sockaddr *>(&a), sizeof a) != 0) {
         const int numero = errno;
         fermeDescripteur();
         return refuse(texteErreur(numero));
     }
+    // Beyond the system's ceiling when we may (inside our own network
+    // namespace, say), else up to it.
+    if (::setsockopt(fd_, SOL_SOCKET, SO_RCVBUFFORCE, &TamponDatagrammes, sizeof TamponDatagrammes) != 0)
+        option(fd_, SOL_SOCKET, SO_RCVBUF, TamponDatagrammes);
     localPort_ = port;
     etat_ = sckOpen;
     surveille();
@@ -378,7 +345,7 @@ bool Winsock::SendData(const QByteArray &donnees)
             etat_ = sckOpen;
             surveille();
         }
-        const sockaddr_in a = adresseSocket(hote.toIPv4Address(), remotePort_);
+        const sockaddr_in a = AdresseSocket(hote.toIPv4Address(), quint16(remotePort_));
         if (::sendto(fd_, donnees.constData(), size_t(donnees.size()), MSG_NOSIGNAL,
                      reinterpret_cast<const sockaddr *>(&a), sizeof a) < 0)
             return refuse(texteErreur(errno));
@@ -396,32 +363,36 @@ bool Winsock::SendData(const QByteArray &donnees)
         if (generation != generation_ || etat_ != sckConnected)
             return refuse(QStringLiteral("closed while waiting to send"));
     }
-    if (debutEnvoi_ > 0 && debutEnvoi_ >= envoi_.size() / 2) {
-        envoi_.remove(0, debutEnvoi_);
-        debutEnvoi_ = 0;
-    }
-    envoi_.append(donnees);
-    totalFile_ += donnees.size();
-    fins_.push_back(totalFile_);
+    envoi_.Ajoute(donnees);
+    // While the system is full, its readiness signal hands over the rest: no
+    // write is tried before (one failed system call per block, otherwise, on
+    // a slow link).
+    if (ecriture_->isEnabled())
+        return true;
     if (EnAttenteEnvoi() >= EcritureMin)
         vide();
-    else if (!vidange_.isActive() && !ecriture_->isEnabled())
+    else if (!vidange_.isActive())
         vidange_.start(DelaiVidangeMs);
     return true;
 }
 
-// Hands the system as much of the queue as it takes now. False when the
-// connection failed (the error has been signalled).
+// Hands the system as much of the queue as it takes now, in gathered writes
+// straight from the queued blocks. False when the connection failed (the
+// error has been signalled).
 bool Winsock::vide()
 {
-    while (EnAttenteEnvoi() > 0) {
-        const ssize_t n = ::send(fd_, envoi_.constData() + debutEnvoi_, size_t(EnAttenteEnvoi()), MSG_NOSIGNAL);
+    iovec morceaux[MorceauxMax];
+    while (!envoi_.estVide()) {
+        msghdr message{};
+        message.msg_iov = morceaux;
+        message.msg_iovlen = size_t(envoi_.Morceaux(morceaux, MorceauxMax));
+        const ssize_t n = ::sendmsg(fd_, &message, MSG_NOSIGNAL);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
             if (errno == EAGAIN || errno == EWOULDBLOCK) {
                 ecriture_->setEnabled(true);
-                break;
+                return true;
             }
             // Reported as an event, never from inside the SendData() call.
             const int numero = errno;
@@ -429,42 +400,10 @@ bool Winsock::vide()
             echoueEnDiffere(numero, texteErreur(numero));
             return false;
         }
-        debutEnvoi_ += n;
-        totalEcrit_ += n;
+        envoi_.Retire(n);
     }
-    while (!fins_.empty() && fins_.front() <= totalEcrit_) {
-        finEcrite_ = fins_.front();
-        fins_.pop_front();
-    }
-    if (EnAttenteEnvoi() == 0) {
-        envoi_.resize(0);
-        debutEnvoi_ = 0;
-        ecriture_->setEnabled(false);
-    }
+    ecriture_->setEnabled(false);
     return true;
-}
-
-// The system has taken part of one SendData() call: send the rest of that
-// call, so the peer never sees it cut, and drop the calls after it.
-void Winsock::termineElementEntame()
-{
-    if (fins_.empty() || fd_ < 0 || etat_ != sckConnected || totalEcrit_ == finEcrite_)
-        return;
-    qint64 reste = fins_.front() - totalEcrit_;
-    QElapsedTimer delai;
-    delai.start();
-    while (reste > 0 && !delai.hasExpired(FinElementMaxMs)) {
-        const ssize_t n = ::send(fd_, envoi_.constData() + debutEnvoi_, size_t(reste), MSG_NOSIGNAL);
-        if (n > 0) {
-            debutEnvoi_ += n;
-            reste -= n;
-            continue;
-        }
-        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
-            return;
-        pollfd p{fd_, POLLOUT, 0};
-        ::poll(&p, 1, 50);
-    }
 }
 
 void Winsock::GetData(QByteArray &donnees)
@@ -475,7 +414,17 @@ void Winsock::GetData(QByteArray &donnees)
 
 void Winsock::Close()
 {
-    termineElementEntame();
+    // The system has taken part of one SendData() call: the rest follows, and
+    // the calls after it are dropped.
+    const QByteArrayView reste = envoi_.ResteEntame();
+    if (fd_ >= 0 && etat_ == sckConnected && !reste.isEmpty()) {
+        const QByteArray aFinir = reste.toByteArray();
+        const int fd = fd_;
+        fd_ = -1;
+        fermeDescripteur();
+        FinEnvoi::Termine(fd, aFinir);
+        return;
+    }
     fermeDescripteur();
 }
 
@@ -489,7 +438,7 @@ void Winsock::surLecture()
         lit();
         break;
     case sckOpen:
-        litDatagramme();
+        litDatagrammes();
         break;
     default:
         break;
@@ -505,6 +454,7 @@ void Winsock::lit()
     const ssize_t n = ::recv(fd_, recu_.data() + deja, size_t(LectureMax - deja), 0);
     if (n > 0) {
         recu_.resize(deja + n);
+        luDepuisVeille_ += n;
         emit DataArrival(n);
         return;
     }
@@ -517,16 +467,49 @@ void Winsock::lit()
     }
 }
 
-void Winsock::litDatagramme()
+void Winsock::litDatagrammes()
 {
-    recu_.resize(DatagrammeMax);
-    const ssize_t n = ::recv(fd_, recu_.data(), size_t(DatagrammeMax), 0);
-    if (n < 0) {
-        recu_.resize(0);
-        return;
+    const quint64 generation = generation_;
+    QElapsedTimer budget;
+    budget.start();
+    do {
+        recu_.resize(DatagrammeMax);
+        const ssize_t n = ::recv(fd_, recu_.data(), size_t(DatagrammeMax), MSG_DONTWAIT);
+        if (n < 0) {
+            recu_.resize(0);
+            return;
+        }
+        recu_.resize(n);
+        emit DataArrival(n);
+        // A datagram the handler left is kept for a later GetData().
+    } while (generation == generation_ && recu_.isEmpty() && budget.nsecsElapsed() < BudgetDatagrammesNs);
+}
+
+void Winsock::demarreVeille()
+{
+    silenceMs_ = 0;
+    luDepuisVeille_ = 0;
+    seuilLecture_ = 1;
+    veille_.start();
+}
+
+void Winsock::veille()
+{
+    if (silenceMaxMs_ > 0) {
+        silenceMs_ = luDepuisVeille_ > 0 ? 0 : silenceMs_ + int(veille_.interval());
+        if (silenceMs_ >= silenceMaxMs_) {
+            echoue(ETIMEDOUT, QStringLiteral("no data for %1 s").arg(silenceMaxMs_ / 1000));
+            return;
+        }
     }
-    recu_.resize(n);
-    emit DataArrival(n);
+    // A second without data brings the threshold back to one byte, so that
+    // bytes left below it are read within a second.
+    const int seuil = int(std::clamp<qint64>(luDepuisVeille_ / FractionSeuil, 1, SeuilLectureMax));
+    luDepuisVeille_ = 0;
+    if (seuil != seuilLecture_) {
+        option(fd_, SOL_SOCKET, SO_RCVLOWAT, seuil);
+        seuilLecture_ = seuil;
+    }
 }
 
 void Winsock::surEcriture()

@@ -1,13 +1,13 @@
 #pragma once
 
+#include "protocol/FileEnvoi.h"
+
 #include <QByteArray>
-#include <QElapsedTimer>
 #include <QHostAddress>
 #include <QObject>
 #include <QString>
 #include <QTimer>
 
-#include <deque>
 #include <memory>
 
 class QHostInfo;
@@ -29,6 +29,15 @@ class QSocketNotifier;
 //
 // A call that cannot be carried out returns false at once and leaves the
 // control as it was; failures after the call come only as Error or Closed.
+//
+// Close() never cuts a SendData() call that the system has started to take:
+// the rest follows from the event loop before the connection closes.
+// An accepted connection uses TCP keepalive, so that a peer gone without a
+// word is noticed within KeepaliveMaxS seconds and reported as Error.
+//
+// It sits on the system's sockets rather than on QTcpSocket because it needs
+// what QTcpSocket hides: accepting on the listening control itself, keepalive
+// and wake-up thresholds per socket, and gathered writes of shared blocks.
 class Winsock : public QObject
 {
     Q_OBJECT
@@ -50,6 +59,9 @@ public:
     // Data handed to SendData() but not yet taken by the system never grows
     // past this bound; SendData() waits, processing events, while it is full.
     static constexpr qint64 FileEnvoiMax = 4 * 1024 * 1024;
+    // A vanished peer of an accepted connection is noticed within this many
+    // seconds: 5 s of silence, then 3 probes 3 s apart.
+    static constexpr int KeepaliveMaxS = 14;
 
     explicit Winsock(Genre genre, QObject *parent = nullptr);
     ~Winsock() override;
@@ -83,7 +95,11 @@ public:
     void Close();
 
     // Bytes handed to SendData() that the system has not taken yet.
-    qint64 EnAttenteEnvoi() const { return envoi_.size() - debutEnvoi_; }
+    qint64 EnAttenteEnvoi() const { return envoi_.Taille(); }
+
+    // TCP: a connection that delivers no byte for this long (checked every
+    // second) is closed and reported as Error. 0, the default, never.
+    void setSilenceMax(int ms) { silenceMaxMs_ = ms; }
 
     // Why the last refused call was refused.
     QString DerniereErreur() const { return derniereErreur_; }
@@ -105,7 +121,9 @@ private:
     void surEcriture();
     void accepteDemande();
     void lit();
-    void litDatagramme();
+    void litDatagrammes();
+    void demarreVeille();
+    void veille();
     void connecteA(const QHostAddress &adresse);
     void surResolution(const QHostInfo &info);
     void termineConnexion();
@@ -113,7 +131,6 @@ private:
     void signaleEnDiffere(void (Winsock::*evenement)());
     void echoueEnDiffere(int numero, const QString &description);
     bool vide();
-    void termineElementEntame();
 
     Genre genre_;
     int fd_ = -1;
@@ -135,17 +152,16 @@ private:
     qint32 demandeId_ = 0;
 
     QByteArray recu_;
-    // Queued bytes from debutEnvoi_ on. fins_ holds where each pending
-    // SendData() call ends, counted from the first byte ever queued, and
-    // finEcrite_ where the last one wholly taken by the system ended, so that
-    // a close can finish a call the system has started to take.
-    QByteArray envoi_;
-    qint64 debutEnvoi_ = 0;
-    qint64 totalEcrit_ = 0;
-    qint64 totalFile_ = 0;
-    qint64 finEcrite_ = 0;
-    std::deque<qint64> fins_;
+    FileEnvoi envoi_;
     QTimer vidange_;
+
+    // Once a second while connected: the silence rule, and how much must
+    // wait before a read wakes us up.
+    QTimer veille_;
+    int silenceMaxMs_ = 0;
+    int silenceMs_ = 0;
+    qint64 luDepuisVeille_ = 0;
+    int seuilLecture_ = 1;
 
     QString derniereErreur_;
 };

@@ -50,6 +50,8 @@ Form1::Form1()
 
     W.setObjectName(QStringLiteral("W"));
     W.setLocalPort(Protocole::Port);
+    // A transmitter that delivers nothing for this long loses the single slot.
+    W.setSilenceMax(SilenceMaxMs);
     connect(&W, &Winsock::ConnectionRequest, this, &Form1::W_ConnectionRequest);
     connect(&W, &Winsock::DataArrival, this, &Form1::W_DataArrival);
     connect(&W, &Winsock::Closed, this, &Form1::W_Close);

@@ -34,6 +34,9 @@ public:
     static constexpr char CaptionArreter[] = "Arrêter Reception";
     // While port 4444 cannot be opened, listening is tried again this often.
     static constexpr int ReessaiEcouteMs = 2000;
+    // A connection that has delivered no byte for this long is closed, and
+    // the receiver listens again.
+    static constexpr int SilenceMaxMs = 30000;
 
     Form1();
     ~Form1() override;

@@ -41,6 +41,11 @@ Form2::Form2()
     ListeServeur->setGeometry(RectTwips(840, 960, 1575, 1035));
     ListeServeur->setSortingEnabled(false);
     ListeServeur->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Every entry is one line of at most 255 characters: the view lays the
+    // list out from one item's size instead of measuring every entry again
+    // on each insertion.
+    ListeServeur->setUniformItemSizes(true);
+    ListeServeur->setTextElideMode(Qt::ElideRight);
     // A selection by mouse or keyboard copies the entry; so does a click on
     // the entry that is already selected, after the box has been edited.
     connect(ListeServeur, &QListWidget::itemSelectionChanged, this, &Form2::ListeServeur_Click);
@@ -255,15 +260,8 @@ void Form2::WssidReceptor_DataArrival(qint64)
 
 void Form2::TraiteDatagramme(const QByteArray &datagramme)
 {
-    const std::optional<QByteArray> adresse = Protocole::AdresseAnnoncee(datagramme);
-    if (!adresse || adresse->isEmpty())
-        return;
-    // One character per byte; entries are shown as plain text.
-    const QString serveur = QString::fromLatin1(*adresse);
-    if (serveurs_.contains(serveur) || ListeServeur->count() >= ServeursMax)
-        return;
-    serveurs_.insert(serveur);
-    ListeServeur->addItem(serveur);
+    if (const std::optional<QString> serveur = serveurs_.Nouveau(datagramme))
+        ListeServeur->addItem(*serveur);
 }
 
 void Form2::ListeServeur_Click()

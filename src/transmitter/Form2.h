@@ -1,11 +1,11 @@
 #pragma once
 
 #include "protocol/Winsock.h"
+#include "transmitter/ServeursConnus.h"
 
 #include <QByteArray>
 #include <QColor>
 #include <QElapsedTimer>
-#include <QSet>
 #include <QString>
 #include <QTimer>
 #include <QWidget>
@@ -50,7 +50,7 @@ public:
 
     // The list counts its entries on 16 bits: new servers past this many are
     // dropped.
-    static constexpr int ServeursMax = 32767;
+    static constexpr int ServeursMax = ServeursConnus::Max;
 
     // The longest wait for an answer to a connection request.
     static constexpr int DelaiConnexionMs = 10000;
@@ -115,6 +115,6 @@ private:
     // A pass or the send loop is on the stack: neither is ever entered twice.
     bool enPasse_ = false;
     bool enEnvoi_ = false;
-    // The entries of ListeServeur, for quick duplicate checks.
-    QSet<QString> serveurs_;
+    // What ListeServeur holds, for quick decisions on each datagram.
+    ServeursConnus serveurs_;
 };

@@ -1,4 +1,5 @@
 #include "SandboxGuard.h"
+#include "protocol/AdresseSocket.h"
 #include "protocol/Protocole.h"
 #include "protocol/Winsock.h"
 
@@ -7,9 +8,9 @@
 #include <QTcpSocket>
 #include <QtTest>
 
-#include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <atomic>
 #include <thread>
 #include <unistd.h>
 
@@ -50,11 +51,8 @@ int ecouteSansLire(int port)
     ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &oui, sizeof oui);
     const int petit = 4096;
     ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &petit, sizeof petit);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(quint16(port));
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::bind(fd, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0 || ::listen(fd, 1) != 0) {
+    const sockaddr_in a = AdresseSocket(INADDR_LOOPBACK, quint16(port));
+    if (::bind(fd, reinterpret_cast<const sockaddr *>(&a), sizeof a) != 0 || ::listen(fd, 1) != 0) {
         ::close(fd);
         return -1;
     }
@@ -267,13 +265,18 @@ private slots:
         QTRY_VERIFY(w.EnAttenteEnvoi() > 0 && w.EnAttenteEnvoi() % bloc.size() != 0);
 
         QByteArray recu;
+        std::atomic<bool> fini = false;
         std::thread lecteur([&] {
             char morceau[65536];
             ssize_t n;
             while ((n = ::read(pair, morceau, sizeof morceau)) > 0)
                 recu.append(morceau, n);
+            fini = true;
         });
+        // The rest of the started block follows from the event loop.
         w.Close();
+        QCOMPARE(w.State(), int(Winsock::sckClosed));
+        QTRY_VERIFY_WITH_TIMEOUT(fini, 10000);
         lecteur.join();
         ::close(pair);
         ::close(ecoute);
@@ -281,6 +284,54 @@ private slots:
         QCOMPARE(recu.size() % bloc.size(), 0);
         QCOMPARE(recu.count('\r'), recu.size() / bloc.size());
         QCOMPARE(recu.right(bloc.size()), bloc);
+    }
+
+    // The reader runs on the same thread, as when both windows share one
+    // program: it can only read once the close lets events flow. Repeated
+    // with two busy loops loading the machine.
+    void fermetureDansUnProgrammeSousCharge()
+    {
+        std::atomic<bool> fin = false;
+        auto occupe = [&fin] {
+            while (!fin.load(std::memory_order_relaxed)) {
+            }
+        };
+        std::thread charge1(occupe), charge2(occupe);
+        const auto arret = qScopeGuard([&] {
+            fin = true;
+            charge1.join();
+            charge2.join();
+        });
+        QTcpServer serveur;
+        QVERIFY(serveur.listen(QHostAddress::LocalHost, Port));
+        // Accepted connections inherit the small buffer: the system takes
+        // little before the reader reads.
+        const int petit = 4096;
+        ::setsockopt(int(serveur.socketDescriptor()), SOL_SOCKET, SO_RCVBUF, &petit, sizeof petit);
+        const QByteArray bloc = Protocole::BlocMesure();
+        for (int tour = 0; tour < 10; ++tour) {
+            Winsock w(Winsock::Genre::Tcp);
+            QVERIFY(connecte(w));
+            QTRY_VERIFY(serveur.hasPendingConnections());
+            std::unique_ptr<QTcpSocket> pair(serveur.nextPendingConnection());
+            // The reader takes little until the close, so the system's
+            // buffers fill and stop inside a block.
+            pair->setReadBufferSize(4096);
+            for (int i = 0; i < 3000; ++i)
+                QVERIFY(w.SendData(bloc));
+            QTRY_VERIFY(w.EnAttenteEnvoi() > 0 && w.EnAttenteEnvoi() % bloc.size() != 0);
+
+            w.Close();
+            QByteArray recu;
+            pair->setReadBufferSize(0);
+            connect(pair.get(), &QTcpSocket::readyRead, pair.get(), [&] { recu += pair->readAll(); });
+            recu += pair->readAll();
+            QTRY_COMPARE_WITH_TIMEOUT(pair->state(), QAbstractSocket::UnconnectedState, 10000);
+            recu += pair->readAll();
+            QVERIFY(recu.size() > 0);
+            QCOMPARE(recu.size() % bloc.size(), 0);
+            QCOMPARE(recu.count('\r'), recu.size() / bloc.size());
+        }
     }
 
     void diffusionEntendueParDeuxProgrammes()

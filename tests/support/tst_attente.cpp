@@ -1,6 +1,7 @@
 #include "support/Arrondi.h"
 #include "support/Attente.h"
 
+#include <QElapsedTimer>
 #include <QtTest>
 
 #include <limits>
@@ -11,6 +12,9 @@ namespace {
 QDateTime debut;
 int lectures = 0;
 int pas = 1;
+// Ticks of a timer that runs during a wait, and a bound on the wait.
+int ticks = 0;
+QElapsedTimer garde;
 
 QDateTime horlogeFactice()
 {
@@ -68,27 +72,34 @@ private slots:
 
     void cedeAChaquePassage()
     {
-        // A real one-second wait with yielding keeps timers running: a 20 ms
-        // timer gets many ticks while we wait.
-        int ticks = 0;
+        // The clock stands still until a 20 ms timer has ticked three times,
+        // so the wait can only end if its passes let the timer run. Should
+        // they not, the clock moves on after 10 s of real time and the count
+        // of ticks tells.
+        ticks = 0;
         QTimer t;
         t.setInterval(20);
-        connect(&t, &QTimer::timeout, this, [&ticks] { ++ticks; });
+        connect(&t, &QTimer::timeout, this, [] { ++ticks; });
         t.start();
-        Attente(1, false);
-        QVERIFY2(ticks >= 1, qPrintable(QString::number(ticks)));
+        garde.start();
+        debut = QDateTime(QDate(2026, 3, 1), QTime(12, 0, 0));
+        Attente(1, false, [] { return debut.addSecs(ticks >= 3 || garde.hasExpired(10000) ? 1 : 0); });
+        QVERIFY2(ticks >= 3, qPrintable(QString::number(ticks)));
     }
 
     void plusDUneHeureRecommenceAZero()
     {
         // Only minutes and seconds count: 3600 s after the start reads as 0.
+        // The clock jumps 3600 s at the second reading and then moves one
+        // second per reading: a 1 s wait goes on past the jump and ends at
+        // the third reading.
         debut = QDateTime(QDate(2026, 3, 1), QTime(10, 0, 0));
         lectures = 0;
-        pas = 1;
-        // With a clock that jumps 3599 s at the second reading, the wait of
-        // 3599 s ends there, not later.
-        Attente(3599, true, [] { return debut.addSecs(lectures++ == 0 ? 0 : 3599); });
-        QCOMPARE(lectures, 2);
+        Attente(1, true, [] {
+            const int n = lectures++;
+            return debut.addSecs(n == 0 ? 0 : 3599 + n);
+        });
+        QCOMPARE(lectures, 3);
     }
 
     void arrondi_data()

@@ -10,6 +10,7 @@
 // looks whether the current step's condition holds and, if so, acts, never
 // blocking (presses are queued). The test function only waits for the end.
 
+#include "protocol/AdresseSocket.h"
 #include "protocol/Protocole.h"
 #include "protocol/Winsock.h"
 #include "transmitter/Form2.h"
@@ -28,7 +29,6 @@
 #include <QTimer>
 #include <QToolTip>
 
-#include <arpa/inet.h>
 #include <functional>
 #include <memory>
 #include <netinet/in.h>
@@ -290,16 +290,13 @@ class Sourd
 public:
     explicit Sourd(const char *ip)
     {
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_port = htons(Protocole::Port);
-        ::inet_pton(AF_INET, ip, &a.sin_addr);
+        const sockaddr_in a = AdresseSocket(QHostAddress(QString::fromLatin1(ip)).toIPv4Address(), Protocole::Port);
         ecoute_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         const int oui = 1;
         ::setsockopt(ecoute_, SOL_SOCKET, SO_REUSEADDR, &oui, sizeof oui);
-        pret_ = ::bind(ecoute_, reinterpret_cast<sockaddr *>(&a), sizeof a) == 0 && ::listen(ecoute_, 0) == 0;
+        pret_ = ::bind(ecoute_, reinterpret_cast<const sockaddr *>(&a), sizeof a) == 0 && ::listen(ecoute_, 0) == 0;
         bouchon_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        pret_ = pret_ && ::connect(bouchon_, reinterpret_cast<sockaddr *>(&a), sizeof a) == 0;
+        pret_ = pret_ && ::connect(bouchon_, reinterpret_cast<const sockaddr *>(&a), sizeof a) == 0;
     }
     ~Sourd()
     {

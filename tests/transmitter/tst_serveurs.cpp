@@ -102,8 +102,12 @@ void TestServeurs::reconnaissance_data()
                             << QStringList{"<b>gras</b> &amp; <img src=x>"};
     QTest::newRow("zero bytes") << QList<QByteArray>{annonce(QByteArray("1.2\0.3", 6))}
                                 << QStringList{QString::fromLatin1(QByteArray("1.2\0.3", 6))};
-    QTest::newRow("largest datagram") << QList<QByteArray>{annonce(long64k), annonce(long64k)}
-                                      << QStringList{QString::fromLatin1(long64k)};
+    // No address or host name is longer than 255 bytes: longer entries are
+    // junk and ignored.
+    QTest::newRow("largest datagram") << QList<QByteArray>{annonce(long64k), annonce(long64k)} << QStringList{};
+    QTest::newRow("255 bytes") << QList<QByteArray>{annonce(QByteArray(255, 'n'))}
+                               << QStringList{QString(255, u'n')};
+    QTest::newRow("256 bytes") << QList<QByteArray>{annonce(QByteArray(256, 'n'))} << QStringList{};
 }
 
 void TestServeurs::reconnaissance()

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+
+#include <deque>
+#include <sys/uio.h>
+
+// The bytes handed to a TCP socket and not yet taken by the system, in the
+// order of the calls that queued them. Queuing shares the caller's array
+// instead of copying it: the transmitter queues the same block again and
+// again, so a queued block costs a reference, and the system copies the
+// bytes once, straight from the block, in gathered writes.
+class FileEnvoi
+{
+public:
+    // Queues one call's bytes after the others.
+    void Ajoute(const QByteArray &donnees);
+
+    // Bytes queued and not yet taken.
+    qint64 Taille() const { return taille_; }
+    bool estVide() const { return taille_ == 0; }
+
+    // Describes the next bytes to hand over, in order, in at most `max`
+    // pieces; returns how many pieces it filled. The pieces stay valid until
+    // the queue changes.
+    int Morceaux(iovec *morceaux, int max) const;
+
+    // The system took the first `n` bytes.
+    void Retire(qint64 n);
+
+    // When the system has taken part of the first queued call: the rest of
+    // that call. Empty when the queue is empty or its first call untouched.
+    QByteArrayView ResteEntame() const;
+
+    void Vide();
+
+private:
+    std::deque<QByteArray> appels_;
+    // Bytes of the first call already taken.
+    qint64 debut_ = 0;
+    qint64 taille_ = 0;
+};
