@@ -1,6 +1,7 @@
 #include "console/Recepteur.h"
 
 #include "console/Sortie.h"
+#include "protocol/Annonce.h"
 #include "protocol/Protocole.h"
 
 Recepteur::Recepteur(const LigneCommande::Reglages &reglages, Sortie &sortie)
@@ -115,9 +116,5 @@ void Recepteur::interromps()
 
 void Recepteur::SSID_Timer()
 {
-    if (SSID.interval() != Protocole::PeriodeAnnonceMs)
-        SSID.setInterval(Protocole::PeriodeAnnonceMs);
-    Wssid.setRemoteHost(QString::fromLatin1(Protocole::AdresseDiffusion));
-    Wssid.setRemotePort(Protocole::Port);
-    Wssid.SendData(Protocole::DatagrammePresence(W.LocalIP().toLatin1()));
+    AnnoncePresence(SSID, Wssid, W.LocalIP());
 }

@@ -4,6 +4,7 @@
 #include "historique/Historique.h"
 #include "historique/MenuMesure.h"
 #include "historique/SuiviMesure.h"
+#include "protocol/Annonce.h"
 #include "protocol/Protocole.h"
 #include "receiver/Etiquette.h"
 #include "support/Arrondi.h"
@@ -185,11 +186,7 @@ void Form1::Joge_ChangementValeur(double &Valeur)
 
 void Form1::SSID_Timer()
 {
-    if (SSID.interval() != Protocole::PeriodeAnnonceMs)
-        SSID.setInterval(Protocole::PeriodeAnnonceMs);
-    Wssid.setRemoteHost(QString::fromLatin1(Protocole::AdresseDiffusion));
-    Wssid.setRemotePort(Protocole::Port);
-    Wssid.SendData(Protocole::DatagrammePresence(W.LocalIP().toLatin1()));
+    AnnoncePresence(SSID, Wssid, W.LocalIP());
 }
 
 void Form1::Timer1_Timer()
