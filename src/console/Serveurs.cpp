@@ -38,16 +38,14 @@ void Serveurs::demarre()
 void Serveurs::WssidReceptor_DataArrival(qint64)
 {
     WssidReceptor.GetData(datagramme_);
-    const std::optional<QByteArray> adresse = Protocole::AdresseAnnoncee(datagramme_);
-    if (!adresse || adresse->isEmpty()) {
+    if (!Protocole::AdresseAnnoncee(datagramme_)) {
         ++ignores_;
         return;
     }
-    if (entendus_.contains(*adresse))
+    const std::optional<QString> serveur = entendus_.Nouveau(datagramme_);
+    if (!serveur)
         return;
-    entendus_.insert(*adresse);
-    // One character per byte, as the window lists it.
-    sortie_.serveur(QString::fromLatin1(*adresse), depuis_.elapsed());
+    sortie_.serveur(*serveur, depuis_.elapsed());
 }
 
 void Serveurs::arrete()
@@ -58,7 +56,7 @@ void Serveurs::arrete()
                                           "annonces de récepteur.")
                                .arg(ignores_)
                                .arg(Protocole::Port));
-    if (entendus_.isEmpty())
+    if (entendus_.count() == 0)
         Sortie::diagnostic(QStringLiteral("Aucun récepteur entendu en %1 s. Un récepteur s'annonce environ 1 s après "
                                           "son démarrage puis toutes les 30 s.")
                                .arg(qRound(double(depuis_.elapsed()) / 1000.0)));

@@ -2,10 +2,10 @@
 
 #include "console/Commande.h"
 #include "console/LigneCommande.h"
+#include "protocol/ServeursConnus.h"
 #include "protocol/Winsock.h"
 
 #include <QElapsedTimer>
-#include <QSet>
 #include <QTimer>
 
 class Sortie;
@@ -34,6 +34,7 @@ private:
     QTimer duree_;
     QElapsedTimer depuis_;
     QByteArray datagramme_;
-    QSet<QByteArray> entendus_;
+    // The receivers heard, by the rule of the transmitter window's list.
+    ServeursConnus entendus_;
     int ignores_ = 0;
 };

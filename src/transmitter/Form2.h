@@ -1,7 +1,7 @@
 #pragma once
 
 #include "protocol/Winsock.h"
-#include "transmitter/ServeursConnus.h"
+#include "protocol/ServeursConnus.h"
 
 #include <QByteArray>
 #include <QColor>

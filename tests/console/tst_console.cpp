@@ -418,7 +418,7 @@ void TestConsole::serveursParmiDesDatagrammesQuelconques()
     const QByteArray prefixe(Protocole::PrefixePresence);
     const QList<QByteArray> datagrammes{
         "bonjour", prefixe, prefixe.toLower() + "10.9.9.9", " " + prefixe + "10.9.9.8", prefixe + "10.1.2.3",
-        QByteArray(3000, 'x'), prefixe + "10.1.2.3", prefixe + "10.1.2.4",
+        QByteArray(3000, 'x'), prefixe + QByteArray(256, 'y'), prefixe + "10.1.2.3", prefixe + "10.1.2.4",
     };
     // Until the console has bound its port, datagrams are lost: send again
     // until both receivers are listed.

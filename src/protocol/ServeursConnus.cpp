@@ -1,4 +1,4 @@
-#include "transmitter/ServeursConnus.h"
+#include "protocol/ServeursConnus.h"
 
 #include "protocol/Protocole.h"
 
