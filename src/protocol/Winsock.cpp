@@ -167,6 +167,10 @@ bool Winsock::Accept(qint32 requestId)
     socklen_t longueur = sizeof pair;
     if (::getpeername(fd_, reinterpret_cast<sockaddr *>(&pair), &longueur) == 0)
         remoteHostIp_ = TexteAdresse(pair);
+    sockaddr_in locale{};
+    longueur = sizeof locale;
+    if (::getsockname(fd_, reinterpret_cast<sockaddr *>(&locale), &longueur) == 0)
+        adresseLocaleConnexion_ = TexteAdresse(locale);
     // The peer sends and we only read: without probes, a peer that vanished
     // without a word (its FIN never came) would hold the connection for ever.
     option(fd_, SOL_SOCKET, SO_KEEPALIVE, 1);

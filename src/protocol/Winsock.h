@@ -82,6 +82,10 @@ public:
 
     // The peer of the current or last connection; empty before the first.
     QString RemoteHostIP() const { return remoteHostIp_; }
+    // This machine's address on the current or last accepted connection (the
+    // one the peer reached, 127.0.0.1 over loopback), which LocalIP() need not
+    // be; empty before the first.
+    QString AdresseLocaleConnexion() const { return adresseLocaleConnexion_; }
 
     bool Listen();
     bool Accept(qint32 requestId);
@@ -145,6 +149,7 @@ private:
     QString remoteHost_;
     int remotePort_ = 0;
     QString remoteHostIp_;
+    QString adresseLocaleConnexion_;
     int recherche_ = -1;
 
     qint32 derniereDemande_ = 0;

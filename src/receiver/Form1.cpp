@@ -149,7 +149,7 @@ void Form1::W_ConnectionRequest(qint32 requestID)
     if (W.State() != Winsock::sckClosed)
         W.Close();
     if (W.Accept(requestID))
-        suivi_->commence(W.RemoteHostIP(), W.LocalIP());
+        suivi_->commence(W.RemoteHostIP(), W.AdresseLocaleConnexion());
 }
 
 void Form1::W_DataArrival(qint64 bytesTotal)

@@ -96,6 +96,8 @@ private slots:
         QCOMPARE(s.annonces, s.recus);
         QCOMPARE(s.w.State(), int(Winsock::sckConnected));
         QCOMPARE(s.w.RemoteHostIP(), QStringLiteral("127.0.0.1"));
+        // Reached over loopback, not on the default route's 10.44.0.1.
+        QCOMPARE(s.w.AdresseLocaleConnexion(), QStringLiteral("127.0.0.1"));
     }
 
     void ecouteDeNouveauApresFermeture_data()
