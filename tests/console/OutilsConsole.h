@@ -3,6 +3,8 @@
 // Helpers of the console tests: the console program run as a child process,
 // here or on host B, its output gathered line by line as it comes.
 
+#include "HoteB.h"
+
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QList>
@@ -33,19 +35,17 @@ public:
         }
     }
 
-    // Starts the console with `arguments`; on host B (the namespace named in
-    // BANDEPASSANTE_HOTE_B) when `hoteB` is set.
+    // Starts the console with `arguments`, here with `env`, or on host B
+    // when `hoteB` is set.
     void lance(const QStringList &arguments, bool hoteB = false,
                const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment())
     {
-        processus_.setProcessEnvironment(env);
-        if (hoteB)
-            processus_.start(QStringLiteral("nsenter"),
-                             QStringList{QStringLiteral("--net=") + qEnvironmentVariable("BANDEPASSANTE_HOTE_B"),
-                                         QStringLiteral(BANDEPASSANTE_CONSOLE)} +
-                                 arguments);
-        else
+        if (hoteB) {
+            HoteB::Demarre(processus_, QStringLiteral(BANDEPASSANTE_CONSOLE), arguments);
+        } else {
+            processus_.setProcessEnvironment(env);
             processus_.start(QStringLiteral(BANDEPASSANTE_CONSOLE), arguments);
+        }
         processus_.waitForStarted();
     }
 

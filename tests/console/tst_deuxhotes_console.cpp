@@ -3,6 +3,7 @@
 // scripts/sandbox --two-hosts), in every direction, each finding the other's
 // receiver through the presence datagram.
 
+#include "HoteB.h"
 #include "../transmitter/OutilsEmetteur.h"
 #include "OutilsConsole.h"
 #include "SandboxGuard.h"
@@ -12,21 +13,11 @@
 #include <QListWidget>
 #include <QtTest>
 
-#include <unistd.h>
 
 namespace {
 
 const QString AdresseA = QStringLiteral("10.45.0.1");
 const QString AdresseB = QStringLiteral("10.45.0.2");
-
-QProcessEnvironment environnementB()
-{
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    char cible[128] = {};
-    if (::readlink(qPrintable(qEnvironmentVariable("BANDEPASSANTE_HOTE_B")), cible, sizeof cible - 1) > 0)
-        env.insert(QStringLiteral("BANDEPASSANTE_NETNS"), QString::fromLatin1(cible));
-    return env;
-}
 
 // The receiver window running as a whole program on host B, reception
 // started; it reports "recepteur <state of W> <OctetsRecus> <caption>".
@@ -44,11 +35,8 @@ public:
                 }
             }
         });
-        b_.setProcessEnvironment(environnementB());
         b_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        b_.start(QStringLiteral("nsenter"),
-                 {QStringLiteral("--net=") + qEnvironmentVariable("BANDEPASSANTE_HOTE_B"),
-                  QCoreApplication::applicationDirPath() + QStringLiteral("/hote_recepteur")});
+        HoteB::Demarre(b_, QCoreApplication::applicationDirPath() + QStringLiteral("/hote_recepteur"));
     }
     ~FenetreB() override
     {
@@ -80,8 +68,7 @@ private slots:
 
 void TestDeuxHotesConsole::initTestCase()
 {
-    QVERIFY2(!qEnvironmentVariableIsEmpty("BANDEPASSANTE_HOTE_B"),
-             "host B is missing: run under scripts/sandbox --two-hosts");
+    QVERIFY2(HoteB::Existe(), "host B is missing: run under scripts/sandbox --two-hosts");
 }
 
 // The transmitter window lists a console receiver, picks it and measures;

@@ -3,6 +3,7 @@
 // says nothing. Either way the receiver gives the slot up by itself and a
 // second transmitter is served in time.
 
+#include "HoteB.h"
 #include "SandboxGuard.h"
 #include "protocol/Protocole.h"
 #include "protocol/Winsock.h"
@@ -19,11 +20,10 @@ namespace {
 
 const QString AdresseA = QStringLiteral("10.45.0.1");
 
-// Runs `script` with bash in host B's network namespace.
+// nsenter's arguments that run `script` with bash on host B.
 QStringList surB(const QString &script)
 {
-    return {QStringLiteral("--net=") + qEnvironmentVariable("BANDEPASSANTE_HOTE_B"), QStringLiteral("bash"),
-            QStringLiteral("-c"), script};
+    return HoteB::Arguments(QStringLiteral("bash"), {QStringLiteral("-c"), script});
 }
 
 }
@@ -53,8 +53,7 @@ void TestPannes::slotRendu()
     QFETCH(QString, pair);
     QFETCH(bool, disparait);
     QFETCH(int, delaiMaxMs);
-    QVERIFY2(!qEnvironmentVariable("BANDEPASSANTE_HOTE_B").isEmpty(),
-             "host B is missing: run under scripts/sandbox --two-hosts");
+    QVERIFY2(HoteB::Existe(), "host B is missing: run under scripts/sandbox --two-hosts");
 
     Form1 form1;
     auto *W = form1.findChild<Winsock *>(QStringLiteral("W"));

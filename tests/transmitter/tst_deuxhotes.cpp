@@ -4,6 +4,7 @@
 // on host A (10.45.0.1). B announces itself, A lists it, the user picks it
 // and measures across the link, and B listens again by itself afterwards.
 
+#include "HoteB.h"
 #include "OutilsEmetteur.h"
 #include "SandboxGuard.h"
 #include "receiver/Form1.h"
@@ -12,12 +13,10 @@
 #include <QFileInfo>
 #include <QListWidget>
 #include <QProcess>
-#include <QProcessEnvironment>
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QtTest>
 
-#include <unistd.h>
 
 namespace {
 
@@ -43,27 +42,17 @@ private slots:
 
 namespace {
 
-// The namespace of host B, for `nsenter --net=`.
-QString hoteB()
-{
-    return qEnvironmentVariable("BANDEPASSANTE_HOTE_B");
-}
-
 // A command run on host B.
 bool surB(const QString &programme, const QStringList &arguments, const QByteArray &entree = {})
 {
-    return commandeReseau(QStringLiteral("nsenter"), QStringList{QStringLiteral("--net=") + hoteB(), programme} + arguments,
-                          entree);
+    return commandeReseau(QStringLiteral("nsenter"), HoteB::Arguments(programme, arguments), entree);
 }
 
 }
 
 void TestDeuxHotes::mesureEntreDeuxHotes()
 {
-    const QString hoteB = qEnvironmentVariable("BANDEPASSANTE_HOTE_B");
-    QVERIFY2(!hoteB.isEmpty(), "host B is missing: run under scripts/sandbox --two-hosts");
-    char cible[128] = {};
-    QVERIFY(::readlink(hoteB.toLocal8Bit().constData(), cible, sizeof cible - 1) > 0);
+    QVERIFY2(HoteB::Existe(), "host B is missing: run under scripts/sandbox --two-hosts");
     const QString programme = QCoreApplication::applicationDirPath() + QStringLiteral("/hote_recepteur");
     QVERIFY2(QFileInfo(programme).isExecutable(), qPrintable(programme));
 
@@ -85,12 +74,8 @@ void TestDeuxHotes::mesureEntreDeuxHotes()
             rapport = {champs[1].toInt(), champs[2].toLongLong(), ligne.section(QLatin1Char(' '), 3)};
         }
     });
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    // The guard of the helper checks that it runs in the namespace named here.
-    env.insert(QStringLiteral("BANDEPASSANTE_NETNS"), QString::fromLatin1(cible));
-    b.setProcessEnvironment(env);
     b.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    b.start(QStringLiteral("nsenter"), {QStringLiteral("--net=") + hoteB, programme});
+    HoteB::Demarre(b, programme);
     QVERIFY(b.waitForStarted());
 
     const QString reception = QString::fromUtf8(Form1::CaptionArreter);
@@ -158,7 +143,7 @@ void TestDeuxHotes::echecEntreDeuxHotes()
     QFETCH(QString, raison);
     QFETCH(int, minMs);
     QFETCH(int, maxMs);
-    QVERIFY2(!hoteB().isEmpty(), "host B is missing: run under scripts/sandbox --two-hosts");
+    QVERIFY2(HoteB::Existe(), "host B is missing: run under scripts/sandbox --two-hosts");
     const QStringList table{QStringLiteral("inet"), QStringLiteral("bp_parefeu")};
     if (parefeu) {
         const QByteArray regle = "table inet bp_parefeu {\n chain entree {\n"
@@ -189,7 +174,7 @@ void TestDeuxHotes::echecEntreDeuxHotes()
 // closed at once and the window stays idle.
 void TestDeuxHotes::connexionTardiveFermee()
 {
-    QVERIFY2(!hoteB().isEmpty(), "host B is missing: run under scripts/sandbox --two-hosts");
+    QVERIFY2(HoteB::Existe(), "host B is missing: run under scripts/sandbox --two-hosts");
     Form2 form2;
     form2.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form2));
@@ -198,14 +183,8 @@ void TestDeuxHotes::connexionTardiveFermee()
 
     // A receiver on B that listens on every address of B.
     QProcess b;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    char cible[128] = {};
-    QVERIFY(::readlink(hoteB().toLocal8Bit().constData(), cible, sizeof cible - 1) > 0);
-    env.insert(QStringLiteral("BANDEPASSANTE_NETNS"), QString::fromLatin1(cible));
-    b.setProcessEnvironment(env);
     b.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    b.start(QStringLiteral("nsenter"), {QStringLiteral("--net=") + hoteB(),
-                                        QCoreApplication::applicationDirPath() + QStringLiteral("/hote_recepteur")});
+    HoteB::Demarre(b, QCoreApplication::applicationDirPath() + QStringLiteral("/hote_recepteur"));
     QVERIFY(b.waitForStarted());
     QTRY_VERIFY_WITH_TIMEOUT(b.canReadLine(), 15000);
     const auto arrete = qScopeGuard([&] {
