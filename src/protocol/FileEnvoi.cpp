@@ -4,7 +4,10 @@ void FileEnvoi::Ajoute(const QByteArray &donnees)
 {
     if (donnees.isEmpty())
         return;
-    appels_.push_back(donnees);
+    if (!series_.empty() && series_.back().appel.isSharedWith(donnees))
+        ++series_.back().fois;
+    else
+        series_.push_back({donnees, 1});
     taille_ += donnees.size();
 }
 
@@ -12,10 +15,14 @@ int FileEnvoi::Morceaux(iovec *morceaux, int max) const
 {
     int n = 0;
     qint64 saut = debut_;
-    for (auto i = appels_.begin(); i != appels_.end() && n < max; ++i, ++n) {
-        morceaux[n].iov_base = const_cast<char *>(i->constData() + saut);
-        morceaux[n].iov_len = size_t(i->size() - saut);
-        saut = 0;
+    for (auto s = series_.begin(); s != series_.end() && n < max; ++s) {
+        const char *octets = s->appel.constData();
+        const qint64 taille = s->appel.size();
+        for (qint64 i = 0; i < s->fois && n < max; ++i, ++n) {
+            morceaux[n].iov_base = const_cast<char *>(octets + saut);
+            morceaux[n].iov_len = size_t(taille - saut);
+            saut = 0;
+        }
     }
     return n;
 }
@@ -24,23 +31,30 @@ void FileEnvoi::Retire(qint64 n)
 {
     taille_ -= n;
     n += debut_;
-    while (!appels_.empty() && n >= appels_.front().size()) {
-        n -= appels_.front().size();
-        appels_.pop_front();
+    while (!series_.empty()) {
+        Serie &s = series_.front();
+        const qint64 taille = s.appel.size();
+        if (n < taille * s.fois) {
+            s.fois -= n / taille;
+            n %= taille;
+            break;
+        }
+        n -= taille * s.fois;
+        series_.pop_front();
     }
-    debut_ = appels_.empty() ? 0 : n;
+    debut_ = series_.empty() ? 0 : n;
 }
 
 QByteArrayView FileEnvoi::ResteEntame() const
 {
     if (debut_ == 0)
         return {};
-    return QByteArrayView(appels_.front()).sliced(debut_);
+    return QByteArrayView(series_.front().appel).sliced(debut_);
 }
 
 void FileEnvoi::Vide()
 {
-    appels_.clear();
+    series_.clear();
     debut_ = 0;
     taille_ = 0;
 }

@@ -8,8 +8,9 @@
 
 // The bytes handed to a TCP socket and not yet taken by the system, in the
 // order of the calls that queued them. Queuing shares the caller's array
-// instead of copying it: the transmitter queues the same block again and
-// again, so a queued block costs a reference, and the system copies the
+// instead of copying it, and calls in a row with the same array are kept as
+// one entry with a count: the transmitter queues the same block again and
+// again, so a queued block costs an increment, and the system copies the
 // bytes once, straight from the block, in gathered writes.
 class FileEnvoi
 {
@@ -36,7 +37,12 @@ public:
     void Vide();
 
 private:
-    std::deque<QByteArray> appels_;
+    struct Serie
+    {
+        QByteArray appel;
+        qint64 fois;
+    };
+    std::deque<Serie> series_;
     // Bytes of the first call already taken.
     qint64 debut_ = 0;
     qint64 taille_ = 0;

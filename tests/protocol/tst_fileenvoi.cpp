@@ -74,6 +74,35 @@ private slots:
         QVERIFY(file.ResteEntame().isEmpty());
         QCOMPARE(file.Morceaux(morceaux, 4), 0);
     }
+
+    // Calls in a row with the same block share one entry: taking bytes across
+    // such runs and between them leaves exactly the bytes that follow.
+    void seriesDuMemeBloc_data()
+    {
+        QTest::addColumn<qint64>("retire");
+        for (const qint64 n : {0, 1, 4, 5, 11, 12, 13, 14, 17, 21, 22})
+            QTest::addRow("%lld taken", n) << n;
+    }
+
+    void seriesDuMemeBloc()
+    {
+        QFETCH(qint64, retire);
+        const QByteArray bloc("abcd"), autre("XYZ");
+        FileEnvoi file;
+        QByteArray tout;
+        // What is left of the call the system is inside, if any.
+        qint64 entame = 0;
+        for (const QByteArray *appel : {&bloc, &bloc, &bloc, &autre, &bloc, &bloc}) {
+            file.Ajoute(*appel);
+            if (retire > tout.size() && retire < tout.size() + appel->size())
+                entame = tout.size() + appel->size() - retire;
+            tout += *appel;
+        }
+        QCOMPARE(file.Taille(), qint64(tout.size()));
+        file.Retire(retire);
+        QCOMPARE(aEnvoyer(file, 8), tout.mid(retire));
+        QCOMPARE(file.ResteEntame().size(), entame);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestFileEnvoi)
