@@ -2,7 +2,6 @@
 
 #include "support/Evenements.h"
 
-#include <QCoreApplication>
 #include <QThread>
 #include <QTimer>
 
@@ -48,6 +47,6 @@ void Attente(qint16 secondes, bool sansCeder, Horloge horloge)
         }
         TraiteEvenements();
         reveil.start(reposMs);
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        AttendEvenements();
     }
 }

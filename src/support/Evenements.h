@@ -10,6 +10,12 @@
 // look returns at once, which keeps tight loops such as the send loop cheap.
 void TraiteEvenements();
 
+// The wait of a handler that cannot go on before something happens: sleeps
+// until at least one event comes, processes what is waiting and returns. It
+// is a look at the queue, so a TraiteEvenements() just after it returns at
+// once.
+void AttendEvenements();
+
 // Ends the whole program at once: no window, socket, timer or loop of a
 // handler runs again. It first runs, once, the action given to
 // DefinitAvantFin, so that what must be kept is written. Tests replace the
