@@ -3,8 +3,8 @@
 #include "protocol/AdresseLocale.h"
 #include "protocol/AdresseSocket.h"
 #include "protocol/FinEnvoi.h"
+#include "support/Evenements.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QHostInfo>
 #include <QSocketNotifier>
@@ -363,7 +363,7 @@ bool Winsock::SendData(const QByteArray &donnees)
     const quint64 generation = generation_;
     while (EnAttenteEnvoi() > 0 && EnAttenteEnvoi() + donnees.size() > FileEnvoiMax) {
         ecriture_->setEnabled(true);
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        AttendEvenements();
         if (generation != generation_ || etat_ != sckConnected)
             return refuse(QStringLiteral("closed while waiting to send"));
     }
@@ -390,6 +390,9 @@ bool Winsock::vide()
         msghdr message{};
         message.msg_iov = morceaux;
         message.msg_iovlen = size_t(envoi_.Morceaux(morceaux, MorceauxMax));
+        size_t offert = 0;
+        for (size_t i = 0; i < message.msg_iovlen; ++i)
+            offert += morceaux[i].iov_len;
         const ssize_t n = ::sendmsg(fd_, &message, MSG_NOSIGNAL);
         if (n < 0) {
             if (errno == EINTR)
@@ -405,6 +408,12 @@ bool Winsock::vide()
             return false;
         }
         envoi_.Retire(n);
+        // A short write means the system is full: its readiness signal says
+        // when to go on, instead of one more write that would fail.
+        if (size_t(n) < offert) {
+            ecriture_->setEnabled(true);
+            return true;
+        }
     }
     ecriture_->setEnabled(false);
     return true;
