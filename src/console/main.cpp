@@ -6,6 +6,7 @@
 #include "console/Serveurs.h"
 #include "console/Signaux.h"
 #include "console/Sortie.h"
+#include "protocol/FinEnvoi.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -42,5 +43,11 @@ int main(int argc, char *argv[])
     // Started from the loop, so that a command that ends at once still
     // reaches the loop's exit.
     QTimer::singleShot(0, commande.get(), &Commande::demarre);
-    return QCoreApplication::exec();
+    const int code = QCoreApplication::exec();
+    // A close hands the rest of a started block over from the event loop:
+    // it leaves before the process ends, and nothing of the command runs
+    // meanwhile.
+    commande.reset();
+    FinEnvoi::AttendTout();
+    return code;
 }

@@ -1,5 +1,7 @@
 #include "protocol/FinEnvoi.h"
 
+#include "support/Evenements.h"
+
 #include <QCoreApplication>
 
 #include <cerrno>
@@ -39,26 +41,45 @@ void FinEnvoi::Termine(int fd, const QByteArray &reste)
 FinEnvoi::FinEnvoi(int fd, const QByteArray &reste)
     : QObject(QCoreApplication::instance()), fd_(fd), reste_(reste), ecriture_(qintptr(fd), QSocketNotifier::Write)
 {
+    ++enCours_;
     connect(&ecriture_, &QSocketNotifier::activated, this, &FinEnvoi::ecrit);
     abandon_.setSingleShot(true);
-    connect(&abandon_, &QTimer::timeout, this, &QObject::deleteLater);
+    connect(&abandon_, &QTimer::timeout, this, &FinEnvoi::ferme);
     abandon_.start(DelaiMaxMs);
 }
 
+void FinEnvoi::AttendTout()
+{
+    while (enCours_ > 0)
+        AttendEvenements();
+}
+
+// The program ends first.
 FinEnvoi::~FinEnvoi()
 {
     ecriture_.setEnabled(false);
-    if (fd_ >= 0)
-        ::close(fd_);
+    if (fd_ < 0)
+        return;
+    ::close(fd_);
+    --enCours_;
 }
 
 void FinEnvoi::ecrit()
 {
-    if (!envoie(fd_, reste_))
+    if (envoie(fd_, reste_))
+        ferme();
+}
+
+// Done, or given up: the descriptor is closed and the wait of AttendTout()
+// counts this connection out at once, before the deferred deletion.
+void FinEnvoi::ferme()
+{
+    if (fd_ < 0)
         return;
     ecriture_.setEnabled(false);
     abandon_.stop();
     ::close(fd_);
     fd_ = -1;
+    --enCours_;
     deleteLater();
 }

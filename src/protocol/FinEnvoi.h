@@ -22,11 +22,20 @@ public:
     // once when the system takes everything now, later otherwise.
     static void Termine(int fd, const QByteArray &reste);
 
+    // Waits, keeping events flowing, until every connection being finished
+    // is done or given up: a program calls it before it ends, or the peers
+    // would see the rest of a block cut.
+    static void AttendTout();
+
     ~FinEnvoi() override;
 
 private:
     FinEnvoi(int fd, const QByteArray &reste);
     void ecrit();
+    void ferme();
+
+    // Connections being finished, in the whole program.
+    static inline int enCours_ = 0;
 
     int fd_;
     QByteArray reste_;

@@ -87,6 +87,7 @@ private slots:
     void portPris();
     void jsonDUnFluxCadence();
     void interruptionDuRecepteur();
+    void interruptionDeLEmetteur_data();
     void interruptionDeLEmetteur();
     void coupures_data();
     void coupures();
@@ -308,16 +309,39 @@ void TestConsole::interruptionDuRecepteur()
 }
 
 // Ctrl-C while sending: the transmitter closes cleanly, after whole blocks,
-// and its summary counts no byte that did not leave.
+// and its summary counts no byte that did not leave. When the receiver takes
+// nothing at that moment, the program waits for it to take the rest of the
+// block before it ends.
+void TestConsole::interruptionDeLEmetteur_data()
+{
+    QTest::addColumn<bool>("enPause");
+    QTest::newRow("receiver reading") << false;
+    QTest::newRow("receiver full") << true;
+}
+
 void TestConsole::interruptionDeLEmetteur()
 {
+    QFETCH(bool, enPause);
     Puits puits;
     QVERIFY(puits.enEcoute());
     Console c;
     c.lance({QStringLiteral("send"), QStringLiteral("127.0.0.1"), QStringLiteral("--time"), QStringLiteral("0"),
              QStringLiteral("--json")});
     QTRY_VERIFY_WITH_TIMEOUT(c.objets(QStringLiteral("seconde")).size() >= 1, 15000);
+    if (enPause) {
+        puits.pause(true);
+        QTRY_VERIFY_WITH_TIMEOUT(c.objets(QStringLiteral("seconde")).last().value(QStringLiteral("octets")).toInteger() == 0,
+                                 10000);
+    }
     c.signale(SIGINT);
+    if (enPause) {
+        // When the rest of the block the system had started to take cannot
+        // go yet, the program stays until the receiver takes it; one that
+        // ended at once would have cut it.
+        QTRY_COMPARE_WITH_TIMEOUT(c.objets(QStringLiteral("resume")).size(), 1, 10000);
+        static_cast<void>(QTest::qWaitFor([&] { return !c.enCours(); }, 2000));
+        puits.pause(false);
+    }
     QTRY_VERIFY_WITH_TIMEOUT(!c.enCours(), 10000);
     QCOMPARE(c.code(), 0);
     QTRY_VERIFY_WITH_TIMEOUT(puits.ferme(), 5000);
