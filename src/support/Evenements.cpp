@@ -19,10 +19,10 @@ void quitteProcessus()
 ActionFin actionFin = &quitteProcessus;
 std::function<void()> avantFin;
 
-qint64 instantNs(clockid_t horloge = CLOCK_MONOTONIC)
+qint64 instantNs()
 {
     timespec t;
-    ::clock_gettime(horloge, &t);
+    ::clock_gettime(CLOCK_MONOTONIC, &t);
     return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
 }
 
@@ -33,12 +33,6 @@ qint64 instantNs(clockid_t horloge = CLOCK_MONOTONIC)
 // Events then wait at most this long, far below what anyone can notice.
 constexpr qint64 IntervalleNs = 100 * 1000;
 
-// Reading the precise clock costs tens of nanoseconds, as much as the rest of
-// a pass of the send loop. The coarse clock (one step per scheduler tick) is
-// nearly free: while it stands still, the precise clock is read only every
-// few calls, and only the send loop calls that often.
-constexpr int AppelsParLecture = 8;
-
 // When the queue was last looked at.
 qint64 derniere = 0;
 
@@ -46,13 +40,6 @@ qint64 derniere = 0;
 
 void TraiteEvenements()
 {
-    static qint64 grossier = 0;
-    static int appels = 0;
-    const qint64 maintenant = instantNs(CLOCK_MONOTONIC_COARSE);
-    if (maintenant == grossier && ++appels < AppelsParLecture)
-        return;
-    grossier = maintenant;
-    appels = 0;
     if (instantNs() - derniere < IntervalleNs)
         return;
     QCoreApplication::processEvents(QEventLoop::AllEvents);
