@@ -58,10 +58,7 @@ void FinEnvoi::AttendTout()
 FinEnvoi::~FinEnvoi()
 {
     ecriture_.setEnabled(false);
-    if (fd_ < 0)
-        return;
-    ::close(fd_);
-    --enCours_;
+    lache();
 }
 
 void FinEnvoi::ecrit()
@@ -70,16 +67,24 @@ void FinEnvoi::ecrit()
         ferme();
 }
 
-// Done, or given up: the descriptor is closed and the wait of AttendTout()
-// counts this connection out at once, before the deferred deletion.
+// Done, or given up.
 void FinEnvoi::ferme()
 {
     if (fd_ < 0)
         return;
     ecriture_.setEnabled(false);
     abandon_.stop();
+    lache();
+    deleteLater();
+}
+
+// Closes the descriptor, and the wait of AttendTout() counts this connection
+// out at once, before any deferred deletion.
+void FinEnvoi::lache()
+{
+    if (fd_ < 0)
+        return;
     ::close(fd_);
     fd_ = -1;
     --enCours_;
-    deleteLater();
 }

@@ -33,6 +33,7 @@ private:
     FinEnvoi(int fd, const QByteArray &reste);
     void ecrit();
     void ferme();
+    void lache();
 
     // Connections being finished, in the whole program.
     static inline int enCours_ = 0;
