@@ -30,7 +30,6 @@ Form1::Form1()
     infos = new Etiquette(QStringLiteral("infos"), this);
     infos->setObjectName(QStringLiteral("infos"));
     infos->setGeometry(RectTwips(120, 480, 2535, 1455));
-    infos->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     // Seven rows of 13 pixels and the widest figures (1023,9 Mb/s) fit the
     // label's 169 x 97 pixels.
     PoliceCompacte(infos);

@@ -92,7 +92,7 @@ private slots:
         QCOMPARE(l[6], QStringLiteral("TaillePaquets : 0 Octets"));
 
         // Shown one line per row.
-        QCOMPARE(infos->text().split(QLatin1Char('\n')), l);
+        QCOMPARE(infos->Lignes(), l);
     }
 
     void lignesChiffrees_data()
