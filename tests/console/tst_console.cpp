@@ -5,6 +5,7 @@
 
 #include "../transmitter/OutilsEmetteur.h"
 #include "OutilsConsole.h"
+#include "Reinitialise.h"
 #include "SandboxGuard.h"
 
 #include <QApplication>
@@ -15,8 +16,6 @@
 #include <QTimer>
 #include <QUdpSocket>
 #include <QtTest>
-
-#include <sys/socket.h>
 
 namespace {
 
@@ -64,14 +63,6 @@ private:
     QElapsedTimer depuis_;
     qint64 envoyes_ = 0;
 };
-
-// Ends a connection with a reset rather than an orderly close.
-void reinitialise(QTcpSocket *socket)
-{
-    const linger l{1, 0};
-    ::setsockopt(int(socket->socketDescriptor()), SOL_SOCKET, SO_LINGER, &l, sizeof l);
-    socket->abort();
-}
 
 }
 

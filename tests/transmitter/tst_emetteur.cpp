@@ -3,6 +3,7 @@
 // and the exact stream it writes.
 
 #include "OutilsEmetteur.h"
+#include "Reinitialise.h"
 #include "SandboxGuard.h"
 
 #include <QApplication>
@@ -262,7 +263,7 @@ void TestEmetteur::pairFerme()
                [&] {
                    duree.start();
                    if (abandon)
-                       puits.client()->abort();
+                       reinitialise(puits.client());
                    else
                        ::shutdown(int(puits.client()->socketDescriptor()), SHUT_WR);
                })
