@@ -28,19 +28,26 @@ void Etiquette::setCaption(const QString &caption)
     QString texte = caption;
     texte.replace(QLatin1String("\r\n"), QLatin1String("\r"));
     const QStringList lignes = texte.split(QLatin1Char('\r'));
-    const int avant = int(lignes_.size());
+    const int avant = int(rangees_.size());
+    for (int i = int(lignes.size()); i < avant; ++i)
+        update(rangee(i));
     rangees_.resize(size_t(lignes.size()));
     for (int i = 0; i < int(lignes.size()); ++i) {
-        if (i < avant && lignes[i] == lignes_[i])
+        if (i < avant && rangees_[size_t(i)]->text() == lignes[i])
             continue;
         rangees_[size_t(i)] = miseEnPage(lignes[i]);
         update(rangee(i));
     }
-    for (int i = int(lignes.size()); i < avant; ++i)
-        update(rangee(i));
-    lignes_ = lignes;
     // Screen readers read it as they would a label's text.
-    setAccessibleName(lignes_.join(QLatin1Char('\n')));
+    setAccessibleName(lignes.join(QLatin1Char('\n')));
+}
+
+QStringList Etiquette::Lignes() const
+{
+    QStringList lignes;
+    for (const std::shared_ptr<QTextLayout> &r : rangees_)
+        lignes << r->text();
+    return lignes;
 }
 
 // The text laid out in one row: taken from the recent ones when it is there,
@@ -90,8 +97,8 @@ void Etiquette::changeEvent(QEvent *event)
     // Texts laid out in the former font would be drawn with its glyphs.
     if (event->type() == QEvent::FontChange) {
         recentes_.clear();
-        for (int i = 0; i < int(rangees_.size()); ++i)
-            rangees_[size_t(i)] = miseEnPage(lignes_[i]);
+        for (std::shared_ptr<QTextLayout> &r : rangees_)
+            r = miseEnPage(r->text());
         update();
     }
     QWidget::changeEvent(event);

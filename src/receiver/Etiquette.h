@@ -26,7 +26,7 @@ public:
     void setCaption(const QString &caption);
 
     // The rows shown, top to bottom.
-    const QStringList &Lignes() const { return lignes_; }
+    QStringList Lignes() const;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -37,7 +37,7 @@ private:
     QRect rangee(int i) const;
 
     QString caption_;
-    QStringList lignes_;
+    // Each row laid out, its text with it.
     std::vector<std::shared_ptr<QTextLayout>> rangees_;
     // The texts laid out last, the most recent at the end.
     std::vector<std::shared_ptr<QTextLayout>> recentes_;
