@@ -22,6 +22,12 @@ bool estVerrou(const QSqlError &e)
     return e.nativeErrorCode() == QLatin1String("5") || e.nativeErrorCode() == QLatin1String("6");
 }
 
+QString occupe()
+{
+    return QStringLiteral("le fichier est occupé par une autre copie du programme ; "
+                          "nouvel essai dans quelques secondes.");
+}
+
 // The seconds as one blob of little-endian 64-bit integers.
 QByteArray blobSecondes(const std::vector<qint64> &secondes)
 {
@@ -97,8 +103,7 @@ bool Historique::ouvre()
     QSqlQuery q(db);
     if (!q.exec(QStringLiteral("PRAGMA user_version")) || !q.next()) {
         if (estVerrou(q.lastError()))
-            return indisponible(QStringLiteral("le fichier est occupé par une autre copie du programme ; "
-                                               "nouvel essai dans quelques secondes."));
+            return indisponible(occupe());
         return indisponible(QStringLiteral("le fichier %1 est endommagé ou n'est pas un historique "
                                            "(%2). Il est laissé tel quel.")
                                 .arg(chemin_, q.lastError().text()));
@@ -113,11 +118,26 @@ bool Historique::ouvre()
     if (!q.exec(QStringLiteral("PRAGMA quick_check")) || !q.next() || q.value(0).toString() != QLatin1String("ok"))
         return indisponible(QStringLiteral("le fichier %1 est endommagé (%2). Il est laissé tel quel.")
                                 .arg(chemin_, q.isValid() ? q.value(0).toString() : q.lastError().text()));
-    if (version == 0 && !creeTables())
+    if (!(version == 0 ? creeTables() : reconnaitTables()))
         return false;
     ouverte_ = true;
     raison_.clear();
     return true;
+}
+
+// Another program's database may carry the same user_version: the file must
+// hold the table this program reads and writes, with all its columns.
+bool Historique::reconnaitTables()
+{
+    QSqlQuery q(base(connexion_));
+    if (q.exec(QStringLiteral("SELECT id, debut_ms, fin_ms, emetteur, recepteur, total, moyenne, minimum, mediane, "
+                              "centile90, maximum, lieu, inachevee, secondes FROM mesures LIMIT 0")))
+        return true;
+    if (estVerrou(q.lastError()))
+        return indisponible(occupe());
+    return indisponible(QStringLiteral("le fichier %1 n'est pas un historique de BandePassante (table mesures "
+                                       "absente ou différente). Il est laissé tel quel.")
+                            .arg(chemin_));
 }
 
 // A file of version 0 is new and empty; anything already in it belongs to

@@ -94,6 +94,7 @@ private:
 
     bool ouvre();
     bool creeTables();
+    bool reconnaitTables();
     bool indisponible(const QString &pourquoi);
     bool ecrit(const Ecriture &e);
     void relance();
