@@ -222,6 +222,13 @@ bool Historique::enregistre(const Mesure &mesure, bool inachevee)
     if (ecrit(e))
         return true;
     attente_.push_back(e);
+    size_t secondes = 0;
+    for (const Ecriture &a : attente_)
+        secondes += a.mesure.secondes().size();
+    while (attente_.size() > AttenteMax || secondes > SecondesAttenteMax) {
+        secondes -= attente_.front().mesure.secondes().size();
+        attente_.erase(attente_.begin());
+    }
     relance_.start();
     return false;
 }

@@ -20,8 +20,9 @@
 // leaves the history unavailable (raison() says why) and the file as it was.
 // Several copies of the program may share the file: every write is one
 // transaction; a write that finds the file locked waits a moment, and a
-// measurement that still cannot be written is kept and written again every
-// few seconds until it is.
+// measurement that still cannot be written is kept (at most AttenteMax of
+// them, a week of seconds in all) and written again every few seconds until
+// it is.
 class Historique : public QObject
 {
     Q_OBJECT
@@ -33,6 +34,10 @@ public:
     // How long one statement waits for another copy's lock.
     static constexpr int AttenteVerrouMs = 250;
     static constexpr int RelanceMs = 2000;
+    // Past these, the oldest waiting measurements are dropped: a file that
+    // stays unavailable must not take the memory without end.
+    static constexpr size_t AttenteMax = 1000;
+    static constexpr size_t SecondesAttenteMax = Mesure::SecondesMax;
 
     // One stored measurement, as the history window lists it.
     struct Fiche
@@ -67,7 +72,8 @@ public:
     // Writes the measurement, or rewrites it if it is already there (the
     // same start and addresses): its Lieu is kept. `inachevee` marks a
     // checkpoint of a measurement still running. False when it could not be
-    // written now; it is then written again later, whatever happens.
+    // written now; it is then written again later, whatever happens, unless
+    // the waiting list overflows first.
     bool enregistre(const Mesure &mesure, bool inachevee);
     // Measurements waiting for the file to be free again.
     int enAttente() const { return int(attente_.size()); }
