@@ -113,6 +113,7 @@ FenetreHistorique::FenetreHistorique(Historique *historique, QWidget *parent)
     // Queued: a change may come from this table's own cell signal, whose
     // items the reading would replace under it.
     connect(historique_, &Historique::change, this, &FenetreHistorique::recharge, Qt::QueuedConnection);
+    connect(historique_, &Historique::disponibiliteChangee, this, &FenetreHistorique::recharge, Qt::QueuedConnection);
     recharge();
 }
 

@@ -14,7 +14,8 @@ class QTableWidget;
 // selected rows are drawn over each other below the table; they can be
 // deleted (after a confirmation) or exported as CSV, and one of them can be
 // saved and pictured like the last measurement. When the history is
-// unavailable the window says why.
+// unavailable the window says why, as soon as it becomes so, and stops
+// saying it once it is available again.
 class FenetreHistorique : public QWidget
 {
     Q_OBJECT

@@ -16,10 +16,14 @@ QSqlDatabase base(const QString &connexion)
     return QSqlDatabase::database(connexion, false);
 }
 
-// SQLITE_BUSY and SQLITE_LOCKED: another copy holds the file for now.
+// SQLITE_BUSY and SQLITE_LOCKED (in the low byte of an extended code):
+// another copy holds the file for now. Any other refusal of a write
+// (SQLITE_READONLY, SQLITE_CANTOPEN for the journal, SQLITE_IOERR,
+// SQLITE_PERM, a full disk...) will not pass by itself.
 bool estVerrou(const QSqlError &e)
 {
-    return e.nativeErrorCode() == QLatin1String("5") || e.nativeErrorCode() == QLatin1String("6");
+    const int code = e.nativeErrorCode().toInt() & 0xff;
+    return code == 5 || code == 6;
 }
 
 QString occupe()
@@ -78,10 +82,37 @@ QString Historique::CheminParDefaut()
 
 bool Historique::indisponible(const QString &pourquoi)
 {
-    raison_ = pourquoi;
     ouverte_ = false;
     base(connexion_).close();
+    dit(pourquoi);
     return false;
+}
+
+// Every try that finds the same says nothing: only a change is told.
+void Historique::dit(const QString &raison)
+{
+    if (raison == raison_)
+        return;
+    raison_ = raison;
+    // Qt's messages go to standard error.
+    if (raison.isEmpty())
+        qInfo("bandepassante : historique de nouveau disponible");
+    else
+        qWarning("bandepassante : historique indisponible : %s", qUtf8Printable(raison));
+    emit disponibiliteChangee();
+}
+
+// Why the file cannot be written, as the file system tells; empty when it
+// can. The folder comes first: SQLite creates the file there when it is new,
+// and its journal at every write.
+QString Historique::refusEcriture() const
+{
+    const QFileInfo fichier(chemin_);
+    if (!QFileInfo(fichier.absolutePath()).isWritable())
+        return QStringLiteral("le dossier %1 n'accepte pas l'écriture.").arg(fichier.absolutePath());
+    if (fichier.exists() && !fichier.isWritable())
+        return QStringLiteral("le fichier %1 est en lecture seule.").arg(chemin_);
+    return {};
 }
 
 bool Historique::ouvre()
@@ -90,6 +121,11 @@ bool Historique::ouvre()
         return true;
     if (!QDir().mkpath(QFileInfo(chemin_).absolutePath()))
         return indisponible(QStringLiteral("le dossier %1 ne peut pas être créé.").arg(QFileInfo(chemin_).absolutePath()));
+    // Before SQLite: it would open such a file read-only and refuse only the
+    // first write, or fail to create a new one with no word of why.
+    const QString refus = refusEcriture();
+    if (!refus.isEmpty())
+        return indisponible(refus);
     QSqlDatabase db = QSqlDatabase::contains(connexion_) ? base(connexion_)
                                                           : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connexion_);
     if (!db.isValid())
@@ -121,7 +157,17 @@ bool Historique::ouvre()
     if (!(version == 0 ? creeTables() : reconnaitTables()))
         return false;
     ouverte_ = true;
-    raison_.clear();
+    return true;
+}
+
+// While measurements wait on an unavailable history, only their writes
+// open the file again: it is said available once one has gone in, not as
+// soon as a file that may still refuse them opens.
+bool Historique::lisible()
+{
+    if ((!attente_.empty() && !disponible()) || !ouvre())
+        return false;
+    dit(QString());
     return true;
 }
 
@@ -151,7 +197,7 @@ bool Historique::creeTables()
     if (q.value(0).toInt() != 0)
         return indisponible(QStringLiteral("le fichier %1 contient déjà d'autres tables. Il est laissé tel quel.")
                                 .arg(chemin_));
-    const bool ok = transaction([&] {
+    const bool ok = transaction(q, [&] {
         return q.exec(QStringLiteral("CREATE TABLE mesures ("
                                      "id INTEGER PRIMARY KEY, "
                                      "debut_ms INTEGER NOT NULL, fin_ms INTEGER NOT NULL, "
@@ -163,23 +209,33 @@ bool Historique::creeTables()
                                      "UNIQUE (debut_ms, emetteur, recepteur))"))
             && q.exec(QStringLiteral("PRAGMA user_version = %1").arg(VersionSchema));
     });
-    if (!ok)
-        return indisponible(QStringLiteral("les tables ne peuvent pas être créées dans %1 : %2")
-                                .arg(chemin_, q.lastError().text()));
-    return true;
+    // Any other refusal has made the history unavailable already.
+    if (!ok && estVerrou(q.lastError()))
+        return indisponible(occupe());
+    return ok;
 }
 
-// Runs `travail` in one write transaction, taken at once so that a lock
-// held by another copy shows here, and undone whole if a step fails.
-bool Historique::transaction(const std::function<bool()> &travail)
+// Runs `travail`, statements on `q`, in one write transaction, taken at once
+// so that a lock held by another copy shows here, and undone whole if a step
+// fails. A lock is for the caller to wait for; any other refusal makes the
+// history unavailable, and a write that goes in makes it available.
+bool Historique::transaction(QSqlQuery &q, const std::function<bool()> &travail)
 {
-    QSqlQuery q(base(connexion_));
-    if (!q.exec(QStringLiteral("BEGIN IMMEDIATE")))
-        return false;
-    if (travail() && q.exec(QStringLiteral("COMMIT")))
-        return true;
-    q.exec(QStringLiteral("ROLLBACK"));
-    return false;
+    bool ok = q.exec(QStringLiteral("BEGIN IMMEDIATE"));
+    if (ok) {
+        ok = travail() && q.exec(QStringLiteral("COMMIT"));
+        if (!ok)
+            QSqlQuery(base(connexion_)).exec(QStringLiteral("ROLLBACK"));
+    }
+    if (ok) {
+        dit(QString());
+    } else if (!estVerrou(q.lastError())) {
+        const QString refus = refusEcriture();
+        indisponible(!refus.isEmpty() ? refus
+                                      : QStringLiteral("le fichier %1 ne peut pas être écrit (%2).")
+                                            .arg(chemin_, q.lastError().text()));
+    }
+    return ok;
 }
 
 bool Historique::ecrit(const Ecriture &e)
@@ -188,7 +244,7 @@ bool Historique::ecrit(const Ecriture &e)
         return false;
     const ResumeMesure r = e.mesure.resume();
     QSqlQuery q(base(connexion_));
-    const bool ok = transaction([&] {
+    const bool ok = transaction(q, [&] {
         q.prepare(QStringLiteral(
             "INSERT INTO mesures (debut_ms, fin_ms, emetteur, recepteur, total, moyenne, minimum, mediane, "
             "centile90, maximum, inachevee, secondes) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
@@ -254,7 +310,7 @@ void Historique::ecritAttente(int attenteMs)
 QVector<Historique::Fiche> Historique::fiches()
 {
     QVector<Fiche> liste;
-    if (!ouvre())
+    if (!lisible())
         return liste;
     QSqlQuery q(base(connexion_));
     if (!q.exec(QStringLiteral("SELECT id, debut_ms, fin_ms, emetteur, recepteur, lieu, total, moyenne, minimum, "
@@ -282,7 +338,7 @@ QVector<Historique::Fiche> Historique::fiches()
 
 std::optional<Mesure> Historique::charge(qint64 id)
 {
-    if (!ouvre())
+    if (!lisible())
         return std::nullopt;
     QSqlQuery q(base(connexion_));
     q.prepare(QStringLiteral("SELECT debut_ms, fin_ms, emetteur, recepteur, total, secondes FROM mesures WHERE id = ?"));
@@ -302,7 +358,7 @@ bool Historique::changeLieu(qint64 id, const QString &lieu)
     if (!ouvre())
         return false;
     QSqlQuery q(base(connexion_));
-    const bool ok = transaction([&] {
+    const bool ok = transaction(q, [&] {
         q.prepare(QStringLiteral("UPDATE mesures SET lieu = ? WHERE id = ?"));
         q.addBindValue(lieu);
         q.addBindValue(id);
@@ -318,7 +374,7 @@ bool Historique::supprime(const QVector<qint64> &ids)
     if (!ouvre())
         return false;
     QSqlQuery q(base(connexion_));
-    const bool ok = transaction([&] {
+    const bool ok = transaction(q, [&] {
         q.prepare(QStringLiteral("DELETE FROM mesures WHERE id = ?"));
         for (qint64 id : ids) {
             q.addBindValue(id);

@@ -11,6 +11,8 @@
 #include <functional>
 #include <optional>
 
+class QSqlQuery;
+
 // The history of measurements: one SQLite file in the user's data folder,
 // one row per measurement with its figures, its seconds and the place the
 // person gives it ("Lieu").
@@ -18,11 +20,16 @@
 // The file is never repaired, emptied or replaced: a file that is not a
 // database of this program, is damaged, or was made by a newer version
 // leaves the history unavailable (raison() says why) and the file as it was.
+// So does a file, or a folder, that does not take writes: SQLite writes its
+// journal beside the file. Every change between available and unavailable,
+// or from one reason to another, is said once on standard error
+// ("bandepassante : historique indisponible : <raison>", "bandepassante :
+// historique de nouveau disponible") and signalled.
 // Several copies of the program may share the file: every write is one
 // transaction; a write that finds the file locked waits a moment, and a
-// measurement that still cannot be written is kept (at most AttenteMax of
-// them, a week of seconds in all) and written again every few seconds until
-// it is.
+// measurement that still cannot be written, locked or unavailable, is kept
+// (at most AttenteMax of them, a week of seconds in all) and written again
+// every few seconds until it is.
 class Historique : public QObject
 {
     Q_OBJECT
@@ -66,7 +73,10 @@ public:
     static QString CheminParDefaut();
 
     QString chemin() const { return chemin_; }
-    bool disponible() const { return ouverte_; }
+    // False from the moment the file cannot be opened or refuses a write
+    // (a lock aside) until it opens again with nothing waiting, or takes a
+    // write.
+    bool disponible() const { return raison_.isEmpty(); }
     QString raison() const { return raison_; }
 
     // Writes the measurement, or rewrites it if it is already there (the
@@ -75,13 +85,14 @@ public:
     // written now; it is then written again later, whatever happens, unless
     // the waiting list overflows first.
     bool enregistre(const Mesure &mesure, bool inachevee);
-    // Measurements waiting for the file to be free again.
+    // Measurements waiting for the file to be free or available again.
     int enAttente() const { return int(attente_.size()); }
     // Tries the waiting writes once more, each waiting up to `attenteMs` for
     // a lock, before the program ends.
     void ecritAttente(int attenteMs);
 
-    // Every measurement, the newest first.
+    // Every measurement, the newest first; none while the history is
+    // unavailable.
     QVector<Fiche> fiches();
     std::optional<Mesure> charge(qint64 id);
     bool changeLieu(qint64 id, const QString &lieu);
@@ -90,6 +101,8 @@ public:
 signals:
     // The stored measurements changed (written, relabelled or deleted).
     void change();
+    // disponible() or raison() changed.
+    void disponibiliteChangee();
 
 private:
     struct Ecriture
@@ -99,16 +112,22 @@ private:
     };
 
     bool ouvre();
+    bool lisible();
     bool creeTables();
     bool reconnaitTables();
+    QString refusEcriture() const;
     bool indisponible(const QString &pourquoi);
+    void dit(const QString &raison);
     bool ecrit(const Ecriture &e);
     void relance();
-    bool transaction(const std::function<bool()> &travail);
+    bool transaction(QSqlQuery &q, const std::function<bool()> &travail);
 
     QString chemin_;
     QString connexion_;
+    // The connection is open and the file known as a history; the history
+    // may still be unavailable until a write goes in (see lisible()).
     bool ouverte_ = false;
+    // Why the history is unavailable; empty when it is available.
     QString raison_;
     std::vector<Ecriture> attente_;
     QTimer relance_;
