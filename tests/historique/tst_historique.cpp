@@ -2,11 +2,48 @@
 #include "historique/FenetreHistorique.h"
 #include "historique/Historique.h"
 
+#include "SandboxGuard.h"
+
 #include <QFile>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <memory>
+
+#include <sys/mount.h>
+
+namespace {
+
+// A read-only bind mount over a file or a folder: unlike permissions, it
+// binds root too, as the tests run. Made only in the private mount namespace
+// of scripts/sandbox, and undone with the object.
+struct LectureSeule
+{
+    QByteArray chemin;
+    bool ok = SandboxGuard::whyNotPrivate().isEmpty() && ::mount(chemin, chemin, nullptr, MS_BIND, nullptr) == 0
+              && ::mount(nullptr, chemin, nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0;
+    ~LectureSeule() { ::umount2(chemin, MNT_DETACH); }
+};
+
+// Runs `requetes` on the SQLite file `chemin`, as another program would.
+bool executeSql(const QString &chemin, const QStringList &requetes)
+{
+    bool ok = false;
+    {
+        QSqlDatabase autre = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("autre"));
+        autre.setDatabaseName(chemin);
+        ok = autre.open();
+        QSqlQuery q(autre);
+        for (const QString &r : requetes)
+            ok = ok && q.exec(r);
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("autre"));
+    return ok;
+}
+
+}
 
 // The history through its whole life, against real SQLite files in a
 // temporary folder.
@@ -172,22 +209,82 @@ private slots:
     void versionPlusRecente()
     {
         const QString chemin = fichier(QStringLiteral("recente.sqlite"));
-        {
-            QSqlDatabase autre = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("recente"));
-            autre.setDatabaseName(chemin);
-            QVERIFY(autre.open());
-            QSqlQuery q(autre);
-            QVERIFY(q.exec(QStringLiteral("CREATE TABLE mesures (x)")));
-            QVERIFY(q.exec(QStringLiteral("PRAGMA user_version = %1").arg(Historique::VersionSchema + 1)));
-            autre.close();
-        }
-        QSqlDatabase::removeDatabase(QStringLiteral("recente"));
+        QVERIFY(executeSql(chemin, {QStringLiteral("CREATE TABLE mesures (x)"),
+                                    QStringLiteral("PRAGMA user_version = %1").arg(Historique::VersionSchema + 1)}));
         const QByteArray avant = contenu(chemin);
         Historique h(chemin);
         QVERIFY(!h.disponible());
         QVERIFY2(h.raison().contains(QStringLiteral("plus récente")), qPrintable(h.raison()));
         QVERIFY(!h.enregistre(mesure(QStringLiteral("10.44.0.2"), QDateTime::currentDateTime(), 3, 1), false));
         QCOMPARE(contenu(chemin), avant);
+    }
+
+    void ecritureRefusee_data()
+    {
+        // The statements that make the file first: another program's tables
+        // and user_version, or nothing (an empty file, taken as a new
+        // history); no file at all when the whole folder is read-only.
+        QTest::addColumn<QStringList>("sql");
+        // What a read-only mount covers: "fichier", "dossier", "dossier
+        // ouvert" (once the history has opened) or nothing.
+        QTest::addColumn<QString>("fige");
+        QTest::addColumn<QString>("mots");
+        const QString version1 = QStringLiteral("PRAGMA user_version = 1");
+        QTest::newRow("fichier en lecture seule") << QStringList() << "fichier" << "est en lecture seule";
+        QTest::newRow("dossier en lecture seule") << QStringList() << "dossier" << "n'accepte pas l'écriture";
+        QTest::newRow("dossier fermé en cours") << QStringList() << "dossier ouvert" << "n'accepte pas l'écriture";
+        QTest::newRow("autre base") << QStringList{"CREATE TABLE clients (nom TEXT)", version1} << QString()
+                                    << "n'est pas un historique";
+        QTest::newRow("autre table mesures") << QStringList{"CREATE TABLE mesures (x)", version1} << QString()
+                                             << "n'est pas un historique";
+    }
+
+    // The window and standard error say why, once however many tries; the
+    // measurement waits and goes in when the file takes writes again. A file
+    // that is not a history is left as it was, and the waiting list bounded.
+    void ecritureRefusee()
+    {
+        QFETCH(QStringList, sql);
+        QFETCH(QString, fige);
+        QFETCH(QString, mots);
+        const QString dossierCas = fichier(QString::fromUtf8(QTest::currentDataTag()));
+        const QString chemin = dossierCas + QStringLiteral("/historique.sqlite");
+        QVERIFY(QDir().mkpath(dossierCas));
+        if (fige != QLatin1String("dossier"))
+            QVERIFY(executeSql(chemin, sql));
+        const QByteArray avant = contenu(chemin);
+        QTest::failOnWarning(QRegularExpression(QStringLiteral("historique")));
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression(QStringLiteral("^bandepassante : historique indisponible : .*") + mots));
+        const QByteArray cible = QFile::encodeName(fige == QLatin1String("fichier") ? chemin : dossierCas);
+        std::unique_ptr<LectureSeule> fermeture;
+        const auto ferme = [&] { fermeture.reset(new LectureSeule{cible}); };
+        if (fige == QLatin1String("fichier") || fige == QLatin1String("dossier"))
+            ferme();
+        Historique h(chemin);
+        const FenetreHistorique fenetre(&h);
+        if (fige == QLatin1String("dossier ouvert"))
+            ferme();
+        if (fermeture && !fermeture->ok)
+            QSKIP("a read-only mount needs the private mount namespace of scripts/sandbox");
+
+        const QDateTime debut = QDateTime::currentDateTime();
+        QVERIFY(!h.enregistre(mesure(QStringLiteral("10.44.0.2"), debut, 3, 10), false));
+        h.ecritAttente(0); // one more try: nothing more is said
+        QVERIFY2(!h.disponible() && h.raison().contains(mots), qPrintable(h.raison()));
+        QTRY_VERIFY(fenetre.etat().contains(h.raison()));
+        if (!fermeture) {
+            for (size_t i = 1; i <= Historique::AttenteMax; ++i)
+                h.enregistre(mesure(QStringLiteral("10.44.0.2"), debut.addSecs(qint64(i)), 3, 10), false);
+            QCOMPARE(size_t(h.enAttente()), Historique::AttenteMax);
+            QCOMPARE(contenu(chemin), avant);
+            return;
+        }
+        QTest::ignoreMessage(QtInfoMsg, "bandepassante : historique de nouveau disponible");
+        fermeture.reset();
+        QTRY_COMPARE_WITH_TIMEOUT(h.enAttente(), 0, 10000);
+        QTRY_VERIFY(fenetre.etat().isEmpty());
+        QCOMPARE(h.fiches().size(), 1);
     }
 };
 
