@@ -6,7 +6,7 @@
 #include "console/Serveurs.h"
 #include "console/Signaux.h"
 #include "console/Sortie.h"
-#include "protocol/FinEnvoi.h"
+#include "protocol/FinConnexion.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -48,6 +48,6 @@ int main(int argc, char *argv[])
     // it leaves before the process ends, and nothing of the command runs
     // meanwhile.
     commande.reset();
-    FinEnvoi::AttendTout();
+    FinConnexion::AttendTout();
     return code;
 }

@@ -40,6 +40,11 @@ constexpr int LongueurPrefixe = int(sizeof PrefixePresence) - 1;
 constexpr int LongueurBloc = 1025;
 constexpr int PremiereAnnonceMs = 1000;
 constexpr int PeriodeAnnonceMs = 30000;
+// A receiver closes a connection that has delivered no byte for this long,
+// so that a silent peer never holds its only slot; and while another program
+// holds its port, it tries to listen again this often.
+constexpr int SilenceMaxMs = 30000;
+constexpr int ReessaiEcouteMs = 2000;
 
 // The payload of a presence datagram announcing `adresseIp`.
 QByteArray DatagrammePresence(const QByteArray &adresseIp);

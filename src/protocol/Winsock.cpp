@@ -2,7 +2,7 @@
 
 #include "protocol/AdresseLocale.h"
 #include "protocol/AdresseSocket.h"
-#include "protocol/FinEnvoi.h"
+#include "protocol/FinConnexion.h"
 #include "support/Evenements.h"
 
 #include <QElapsedTimer>
@@ -84,9 +84,10 @@ QString Winsock::LocalIP() const
     return connue;
 }
 
-bool Winsock::refuse(const QString &pourquoi)
+bool Winsock::refuse(const QString &pourquoi, int numero)
 {
     derniereErreur_ = pourquoi;
+    numeroDerniereErreur_ = numero;
     return false;
 }
 
@@ -94,8 +95,10 @@ bool Winsock::ouvre(int type)
 {
     ++generation_;
     fd_ = ::socket(AF_INET, type | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (fd_ < 0)
-        return refuse(texteErreur(errno));
+    if (fd_ < 0) {
+        const int numero = errno;
+        return refuse(texteErreur(numero), numero);
+    }
     return true;
 }
 
@@ -147,7 +150,7 @@ bool Winsock::Listen()
     if (::bind(fd_, reinterpret_cast<const sockaddr *>(&a), sizeof a) != 0 || ::listen(fd_, 8) != 0) {
         const int numero = errno;
         fermeDescripteur();
-        return refuse(texteErreur(numero));
+        return refuse(texteErreur(numero), numero);
     }
     etat_ = sckListening;
     surveille();
@@ -236,7 +239,7 @@ void Winsock::surResolution(const QHostInfo &info)
 void Winsock::connecteA(const QHostAddress &adresse)
 {
     if (!ouvre(SOCK_STREAM)) {
-        echoueEnDiffere(errno, derniereErreur_);
+        echoueEnDiffere(numeroDerniereErreur_, derniereErreur_);
         return;
     }
     const sockaddr_in a = AdresseSocket(adresse.toIPv4Address(), quint16(remotePort_));
@@ -325,7 +328,7 @@ bool Winsock::Bind(int port)
     if (::bind(fd_, reinterpret_cast<const sockaddr *>(&a), sizeof a) != 0) {
         const int numero = errno;
         fermeDescripteur();
-        return refuse(texteErreur(numero));
+        return refuse(texteErreur(numero), numero);
     }
     // Beyond the system's ceiling when we may (inside our own network
     // namespace, say), else up to it.
@@ -351,8 +354,10 @@ bool Winsock::SendData(const QByteArray &donnees)
         }
         const sockaddr_in a = AdresseSocket(hote.toIPv4Address(), quint16(remotePort_));
         if (::sendto(fd_, donnees.constData(), size_t(donnees.size()), MSG_NOSIGNAL,
-                     reinterpret_cast<const sockaddr *>(&a), sizeof a) < 0)
-            return refuse(texteErreur(errno));
+                     reinterpret_cast<const sockaddr *>(&a), sizeof a) < 0) {
+            const int numero = errno;
+            return refuse(texteErreur(numero), numero);
+        }
         return true;
     }
 
@@ -427,15 +432,15 @@ void Winsock::GetData(QByteArray &donnees)
 
 void Winsock::Close()
 {
-    // The system has taken part of one SendData() call: the rest follows, and
-    // the calls after it are dropped.
-    const QByteArrayView reste = envoi_.ResteEntame();
-    if (fd_ >= 0 && etat_ == sckConnected && !reste.isEmpty()) {
-        const QByteArray aFinir = reste.toByteArray();
+    // A connection ends in order (the peer reads its end, never a reset),
+    // and the rest of a SendData() call that the system has started to take
+    // goes first; the calls after it are dropped.
+    if (fd_ >= 0 && etat_ == sckConnected) {
+        const QByteArray aFinir = envoi_.ResteEntame().toByteArray();
         const int fd = fd_;
         fd_ = -1;
         fermeDescripteur();
-        FinEnvoi::Termine(fd, aFinir);
+        FinConnexion::Termine(fd, aFinir);
         return;
     }
     fermeDescripteur();
@@ -511,7 +516,7 @@ void Winsock::veille()
     if (silenceMaxMs_ > 0) {
         silenceMs_ = luDepuisVeille_ > 0 ? 0 : silenceMs_ + int(veille_.interval());
         if (silenceMs_ >= silenceMaxMs_) {
-            echoue(ETIMEDOUT, QStringLiteral("no data for %1 s").arg(silenceMaxMs_ / 1000));
+            echoue(ErreurSilence, QStringLiteral("aucune donnée depuis %1 s").arg(silenceMaxMs_ / 1000));
             return;
         }
     }

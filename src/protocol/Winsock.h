@@ -30,8 +30,10 @@ class QSocketNotifier;
 // A call that cannot be carried out returns false at once and leaves the
 // control as it was; failures after the call come only as Error or Closed.
 //
-// Close() never cuts a SendData() call that the system has started to take:
-// the rest follows from the event loop before the connection closes.
+// Close() ends a connection in order: the peer reads the end of the stream,
+// never a reset, even while it is still sending to us. It never cuts a
+// SendData() call that the system has started to take: the rest follows
+// from the event loop before the connection closes.
 // An accepted connection uses TCP keepalive, so that a peer gone without a
 // word is noticed within KeepaliveMaxS seconds and reported as Error.
 //
@@ -102,11 +104,16 @@ public:
     qint64 EnAttenteEnvoi() const { return envoi_.Taille(); }
 
     // TCP: a connection that delivers no byte for this long (checked every
-    // second) is closed and reported as Error. 0, the default, never.
+    // second) is closed and reported as Error, with ErreurSilence. 0, the
+    // default, never.
     void setSilenceMax(int ms) { silenceMaxMs_ = ms; }
+    // Not a system error number.
+    static constexpr int ErreurSilence = -1;
 
-    // Why the last refused call was refused.
+    // Why the last refused call was refused, and the system's error number
+    // when it was the system that refused (0 otherwise).
     QString DerniereErreur() const { return derniereErreur_; }
+    int NumeroDerniereErreur() const { return numeroDerniereErreur_; }
 
 signals:
     void ConnectionRequest(qint32 requestId);
@@ -116,7 +123,7 @@ signals:
     void Error(int number, const QString &description);
 
 private:
-    bool refuse(const QString &pourquoi);
+    bool refuse(const QString &pourquoi, int numero = 0);
     bool ouvre(int type);
     bool ouvreUdp();
     void surveille();
@@ -169,4 +176,5 @@ private:
     int seuilLecture_ = 1;
 
     QString derniereErreur_;
+    int numeroDerniereErreur_ = 0;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "protocol/Protocole.h"
 #include "protocol/Winsock.h"
 
 #include <QTimer>
@@ -33,10 +34,10 @@ public:
     static constexpr char CaptionDemarrer[] = "Démarrer RECEPTION";
     static constexpr char CaptionArreter[] = "Arrêter Reception";
     // While port 4444 cannot be opened, listening is tried again this often.
-    static constexpr int ReessaiEcouteMs = 2000;
+    static constexpr int ReessaiEcouteMs = Protocole::ReessaiEcouteMs;
     // A connection that has delivered no byte for this long is closed, and
     // the receiver listens again.
-    static constexpr int SilenceMaxMs = 30000;
+    static constexpr int SilenceMaxMs = Protocole::SilenceMaxMs;
 
     Form1();
     ~Form1() override;
