@@ -5,7 +5,7 @@
 #include "support/Evenements.h"
 #include "support/Twips.h"
 #include "transmitter/Bulle.h"
-#include "transmitter/RaisonEchec.h"
+#include "protocol/RaisonEchec.h"
 
 #include <QCloseEvent>
 #include <QDateTime>

@@ -127,7 +127,8 @@ void TestDeuxHotes::echecEntreDeuxHotes_data()
         << QStringLiteral("personne n'écoute sur 10.45.0.2:4444 : la réception y est-elle démarrée ?") << 0 << 1000;
     QTest::newRow("nobody holds the address")
         << QStringLiteral("10.45.0.99") << false
-        << QStringLiteral("10.45.0.99:4444 ne répond pas : machine absente ou pare-feu") << 0 << 5000;
+        << QStringLiteral("10.45.0.99:4444 est injoignable : aucune machine n'y "
+                          "répond, ou aucune route n'y mène") << 0 << 5000;
     QTest::newRow("B's firewall drops the request")
         << QStringLiteral("10.45.0.2") << true
         << QStringLiteral("10.45.0.2:4444 ne répond pas : machine absente ou pare-feu") << Form2::DelaiConnexionMs - 100
@@ -201,7 +202,8 @@ void TestDeuxHotes::connexionTardiveFermee()
     QSignalSpy connectes(W, &Winsock::Connected);
     form2.findChild<QPushButton *>(QStringLiteral("Command1"))->click();
     QTRY_VERIFY_WITH_TIMEOUT(legende(&form2) == QString::fromUtf8(Form2::CaptionDemarre), 5000);
-    QCOMPARE(bulle(), QStringLiteral("10.45.0.99:4444 ne répond pas : machine absente ou pare-feu"));
+    QCOMPARE(bulle(), QStringLiteral("10.45.0.99:4444 est injoignable : aucune machine n'y répond, ou "
+                                     "aucune route n'y mène"));
     QTRY_COMPARE_WITH_TIMEOUT(connectes.count(), 1, 3000);
     QTRY_COMPARE_WITH_TIMEOUT(W->State(), int(Winsock::sckClosed), 500);
     QTest::qWait(300);

@@ -70,7 +70,8 @@ void TestEchecs::echecDit_data()
                              << 0 << 1000;
     QTest::newRow("nobody holds the address")
         << QStringLiteral("10.44.0.99") << false
-        << QStringLiteral("10.44.0.99:4444 ne répond pas : machine absente ou pare-feu") << 0 << 5000;
+        << QStringLiteral("10.44.0.99:4444 est injoignable : aucune machine n'y "
+                          "répond, ou aucune route n'y mène") << 0 << 5000;
     QTest::newRow("firewall drops the request")
         << QStringLiteral("10.44.0.2") << true
         << QStringLiteral("10.44.0.2:4444 ne répond pas : machine absente ou pare-feu") << Form2::DelaiConnexionMs - 100
@@ -180,7 +181,8 @@ void TestEchecs::connexionTardiveFermee()
     QCOMPARE(legende(f.get()), Repos);
     QCOMPARE(fond(f.get()), Form2::FondBlanc);
     QCOMPARE(connexions, 1);
-    QCOMPARE(raison, QStringLiteral("10.44.0.99:4444 ne répond pas : machine absente ou pare-feu"));
+    QCOMPARE(raison, QStringLiteral("10.44.0.99:4444 est injoignable : aucune machine n'y répond, ou "
+                                     "aucune route n'y mène"));
     QCOMPARE(enLigne(AdresseIP->toolTip()), raison);
     QVERIFY(commandeReseau(QStringLiteral("ip"), QStringList{QStringLiteral("addr"), QStringLiteral("del")} + adresse));
 }

@@ -232,11 +232,10 @@ void TestEmetteur::pairFerme_data()
     QTest::addColumn<bool>("abandon");
     QTest::addColumn<QString>("raison");
     QTest::newRow("end of stream") << false
-                                   << QStringLiteral("connexion fermée par 127.0.0.1:4444 : la réception y a-t-elle été "
-                                                     "arrêtée ?");
+                                   << QStringLiteral("fin de la mesure : 127.0.0.1:4444 a arrêté la réception");
     QTest::newRow("reset") << true
-                           << QStringLiteral("connexion coupée par 127.0.0.1:4444 : la réception y a-t-elle été "
-                                             "arrêtée ?");
+                           << QStringLiteral("connexion coupée par 127.0.0.1:4444 : le récepteur s'est arrêté "
+                                             "brusquement (programme fermé ?)");
 }
 
 // The receiver closing mid-stream ends the sending, says so, and nothing

@@ -1,7 +1,7 @@
-// The reasons the transmitter gives, for the errors that the window tests
-// cannot easily bring about.
+// The reasons the programs give, for the errors that the window and console
+// tests cannot easily bring about.
 
-#include "transmitter/RaisonEchec.h"
+#include "protocol/RaisonEchec.h"
 
 #include <QtTest>
 
@@ -24,9 +24,25 @@ private slots:
                               "Wi-Fi ?)");
         QTest::newRow("a name whose machine does not answer")
             << RaisonEchecConnexion(QStringLiteral("recepteur"), EHOSTUNREACH, systeme)
-            << QStringLiteral("recepteur:4444 ne répond pas : machine absente ou pare-feu");
-        QTest::newRow("other error") << RaisonEchecConnexion(QStringLiteral("10.45.0.2"), EACCES, QStringLiteral("x"))
-                                     << QStringLiteral("échec de la connexion à 10.45.0.2:4444 : x");
+            << QStringLiteral("recepteur:4444 est injoignable : aucune machine n'y répond, ou aucune route n'y mène");
+        QTest::newRow("the broadcast address")
+            << RaisonEchecConnexion(QStringLiteral("255.255.255.255"), ENETUNREACH, QString())
+            << QStringLiteral("255.255.255.255 est une adresse de diffusion ou de groupe, qui désigne plusieurs "
+                              "machines : donnez l'adresse d'un récepteur");
+        QTest::newRow("refused by this machine's firewall, on another port")
+            << RaisonEchecConnexion(QStringLiteral("10.45.0.2"), EPERM, QString(), 5000)
+            << QStringLiteral("cette machine interdit la connexion à 10.45.0.2:5000 : son pare-feu ou une route "
+                              "d'interdiction la bloque");
+        QTest::newRow("other error")
+            << RaisonEchecConnexion(QStringLiteral("10.45.0.2"), EADDRNOTAVAIL, QStringLiteral("x"))
+            << QStringLiteral("échec de la connexion à 10.45.0.2:4444 : x");
+        QTest::newRow("port taken") << RaisonEcouteImpossible(4444, EADDRINUSE, QString())
+                                    << QStringLiteral("impossible d'écouter le port TCP 4444 : un autre programme le "
+                                                      "tient déjà (une autre réception ?)");
+        QTest::newRow("reserved port") << RaisonEcouteImpossible(80, EACCES, QString())
+                                       << QStringLiteral("impossible d'écouter le port TCP 80 : les ports en dessous "
+                                                         "de 1024 sont réservés à l'administrateur, choisissez-en un "
+                                                         "de 1024 ou plus");
         QTest::newRow("blank box") << RaisonEchecConnexion(QStringLiteral("  "), EHOSTUNREACH, QStringLiteral("x"))
                                    << QStringLiteral("aucune adresse : choisissez un serveur dans la liste ou tapez "
                                                      "l'adresse du récepteur");
@@ -36,7 +52,8 @@ private slots:
                               "coupé)");
         QTest::newRow("lost, broken pipe")
             << RaisonPerte(QStringLiteral("10.45.0.2"), false, EPIPE, QString())
-            << QStringLiteral("connexion coupée par 10.45.0.2:4444 : la réception y a-t-elle été arrêtée ?");
+            << QStringLiteral("connexion coupée par 10.45.0.2:4444 : le récepteur s'est arrêté brusquement "
+                              "(programme fermé ?)");
         QTest::newRow("lost, other") << RaisonPerte(QStringLiteral("10.45.0.2"), false, EACCES, QStringLiteral("x"))
                                      << QStringLiteral("connexion perdue avec 10.45.0.2:4444 : x");
         QTest::newRow("turned away whatever the error")
