@@ -14,7 +14,8 @@ public:
     enum Code {
         Termine = 0,
         // The measurement could not be made: unreachable, refused, port
-        // taken, peer gone before any byte.
+        // taken, peer gone before any byte; or what it measured could not
+        // be written.
         Impossible = 1,
         // Bad command line.
         Usage = 2,
@@ -25,13 +26,18 @@ public:
     // cleanly and summarised.
     virtual void interromps() = 0;
 
+    // A name lookup is still running: the system's resolver cannot cut it
+    // short, and the program must not wait for it when it ends.
+    virtual bool rechercheEnCours() const { return false; }
+
+    bool estFini() const { return fini_; }
+
 signals:
     void fini(int code);
 
 protected:
     // Ends the command with `code`; later calls change nothing.
     void termine(int code);
-    bool estFini() const { return fini_; }
 
 private:
     bool fini_ = false;

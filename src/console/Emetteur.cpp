@@ -2,6 +2,8 @@
 
 #include "console/Sortie.h"
 #include "protocol/Protocole.h"
+#include "protocol/RaisonEchec.h"
+#include "support/Neutralise.h"
 #include "support/Evenements.h"
 
 #include <QHostAddress>
@@ -57,11 +59,12 @@ void Emetteur::demarre()
         essaie();
         return;
     }
-    QHostInfo::lookupHost(reglages_.hote, this, &Emetteur::surResolution);
+    recherche_ = QHostInfo::lookupHost(reglages_.hote, this, &Emetteur::surResolution);
 }
 
 void Emetteur::surResolution(const QHostInfo &info)
 {
+    recherche_ = -1;
     if (estFini())
         return;
     for (const QHostAddress &a : info.addresses()) {
@@ -74,8 +77,9 @@ void Emetteur::surResolution(const QHostInfo &info)
     Sortie::diagnostic(
         QStringLiteral("bandepassante-console : « %1 » ne donne aucune adresse IPv4 (%2) : vérifiez le nom ou "
                        "donnez l'adresse du récepteur.")
-            .arg(reglages_.hote,
-                 info.error() == QHostInfo::NoError ? QStringLiteral("pas d'adresse IPv4") : info.errorString()));
+            .arg(Neutralise(reglages_.hote),
+                 info.error() == QHostInfo::NoError ? QStringLiteral("pas d'adresse IPv4")
+                                                    : Neutralise(info.errorString())));
     termine(Impossible);
 }
 
@@ -94,6 +98,16 @@ void Emetteur::W_Error(int number, const QString &description)
         fin(ChroniqueMesure::Fin::Coupure);
         return;
     }
+    // A refusal may end once the reception starts, and an unanswered attempt
+    // is tried again: both until --attente. Any other error will not go away
+    // by asking again, and its own cause is told at once.
+    if (number != ECONNREFUSED && number != ETIMEDOUT) {
+        attente_.stop();
+        Sortie::diagnostic(QStringLiteral("bandepassante-console : ") +
+                           RaisonEchecConnexion(adresse_, number, description, reglages_.port) + QLatin1Char('.'));
+        termine(Impossible);
+        return;
+    }
     dernierEchec_ = number;
     nouvelEssai_.start(1000);
 }
@@ -105,7 +119,7 @@ void Emetteur::finAttente()
     if (adresse_.isEmpty()) {
         Sortie::diagnostic(QStringLiteral("bandepassante-console : « %1 » ne s'est pas résolu en %2 s : vérifiez le "
                                           "nom ou donnez l'adresse du récepteur.")
-                               .arg(reglages_.hote)
+                               .arg(Neutralise(reglages_.hote))
                                .arg(reglages_.attente));
         termine(Impossible);
         return;
@@ -115,7 +129,7 @@ void Emetteur::finAttente()
     W.Close();
     nouvelEssai_.stop();
     const QString cible =
-        reglages_.hote == adresse_ ? adresse_ : QStringLiteral("%1 (%2)").arg(reglages_.hote, adresse_);
+        reglages_.hote == adresse_ ? adresse_ : QStringLiteral("%1 (%2)").arg(Neutralise(reglages_.hote), adresse_);
     Sortie::diagnostic(
         QStringLiteral("bandepassante-console : personne n'a accepté la connexion à %1, port TCP %2, en %3 s : %4.\n"
                        "Causes habituelles : la réception n'est pas démarrée sur cette machine, ou un pare-feu ferme "
@@ -172,7 +186,7 @@ void Emetteur::releve()
 
 void Emetteur::W_Close()
 {
-    Sortie::diagnostic(QStringLiteral("Le récepteur %1 a fermé la connexion.").arg(adresse_));
+    Sortie::diagnostic(QStringLiteral("Le récepteur %1 a mis fin à la mesure.").arg(adresse_));
     fin(ChroniqueMesure::Fin::Depart);
 }
 

@@ -17,8 +17,11 @@ class Sortie;
 // system took, and prints the summary.
 //
 // Code 1 when the name does not resolve, when nobody accepts in time (the
-// message tells a refusal from silence), or when the receiver ends the
-// connection before the first complete second.
+// message tells a refusal from silence), at once for an error that asking
+// again cannot mend (no route, a broadcast address, a local firewall), or
+// when the receiver ends the connection before the first complete second. A
+// receiver that ends the connection in order ends the measurement
+// ("depart"); a reset or a failure cuts it ("coupure").
 class Emetteur : public Commande
 {
     Q_OBJECT
@@ -28,6 +31,7 @@ public:
 
     void demarre() override;
     void interromps() override;
+    bool rechercheEnCours() const override { return recherche_ >= 0; }
 
 private:
     void surResolution(const QHostInfo &info);
@@ -45,6 +49,8 @@ private:
     Winsock W{Winsock::Genre::Tcp, this};
     // The address HOTE resolved to, in dotted text.
     QString adresse_;
+    // The name lookup running, -1 when none.
+    int recherche_ = -1;
     QTimer attente_;
     QTimer nouvelEssai_;
     // The error of the last attempt that failed; 0 while none has.

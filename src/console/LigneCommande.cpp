@@ -64,7 +64,9 @@ QString LigneCommande::usage()
         "\n"
         "Options :\n"
         "  --json                une ligne JSON par seconde, par résumé, par récepteur\n"
-        "  --port N              le port TCP à écouter ou à joindre (4444)\n"
+        "  --port N              le port TCP à écouter ou à joindre (4444) ; l'annonce\n"
+        "                        d'un récepteur ne dit pas son port : donnez-le aussi\n"
+        "                        à l'émetteur\n"
         "  --duree S, --time S   recevoir : s'arrête après S s (jamais par défaut) ;\n"
         "                        emettre : envoie pendant S s (10) ; serveurs : écoute\n"
         "                        pendant S s (3) ; 0 : jusqu'à Ctrl-C\n"
@@ -74,8 +76,8 @@ QString LigneCommande::usage()
         "  -v, --version         affiche la version\n"
         "\n"
         "Codes de sortie : 0 terminé ; 1 mesure impossible (récepteur injoignable ou qui\n"
-        "refuse, port déjà pris, connexion coupée avant la mesure) ; 2 ligne de commande\n"
-        "incorrecte.\n");
+        "refuse, port déjà pris, connexion coupée avant la mesure) ou sortie standard\n"
+        "impossible à écrire ; 2 ligne de commande incorrecte.\n");
 }
 
 bool LigneCommande::refuse(const QString &pourquoi)

@@ -3,12 +3,14 @@
 #include "console/Sortie.h"
 #include "protocol/Annonce.h"
 #include "protocol/Protocole.h"
+#include "protocol/RaisonEchec.h"
 
 Recepteur::Recepteur(const LigneCommande::Reglages &reglages, Sortie &sortie)
     : reglages_(reglages)
     , chronique_(sortie, QStringLiteral("recepteur"))
 {
     W.setLocalPort(reglages_.port);
+    W.setSilenceMax(Protocole::SilenceMaxMs);
     connect(&W, &Winsock::ConnectionRequest, this, &Recepteur::W_ConnectionRequest);
     connect(&W, &Winsock::DataArrival, this, &Recepteur::W_DataArrival);
     connect(&W, &Winsock::Closed, this, &Recepteur::W_Close);
@@ -19,12 +21,22 @@ Recepteur::Recepteur(const LigneCommande::Reglages &reglages, Sortie &sortie)
     duree_.setSingleShot(true);
     duree_.setTimerType(Qt::PreciseTimer);
     connect(&duree_, &QTimer::timeout, this, [this] { arrete(ChroniqueMesure::Fin::Duree); });
+    reessaiEcoute_.setInterval(Protocole::ReessaiEcouteMs);
+    connect(&reessaiEcoute_, &QTimer::timeout, this, [this] {
+        if (W.State() == Winsock::sckClosed)
+            ecouteDeNouveau();
+    });
 }
 
 void Recepteur::demarre()
 {
-    if (!ecoute())
+    if (!W.Listen()) {
+        Sortie::diagnostic(QStringLiteral("bandepassante-console : ") +
+                           RaisonEcouteImpossible(reglages_.port, W.NumeroDerniereErreur(), W.DerniereErreur()) +
+                           QLatin1Char('.'));
+        termine(Impossible);
         return;
+    }
     Sortie::diagnostic(QStringLiteral("Réception sur le port TCP %1 ; annonce de %2 sur le réseau local.")
                            .arg(reglages_.port)
                            .arg(W.LocalIP()));
@@ -33,16 +45,24 @@ void Recepteur::demarre()
         duree_.start(reglages_.duree * 1000);
 }
 
-bool Recepteur::ecoute()
+// While the port is taken, said once, then tried again every few seconds
+// until it is free.
+void Recepteur::ecouteDeNouveau()
 {
-    if (W.Listen())
-        return true;
-    Sortie::diagnostic(QStringLiteral("bandepassante-console : impossible d'écouter le port TCP %1 (%2) : un autre "
-                                      "programme le tient sans doute déjà, une réception par exemple.")
-                           .arg(reglages_.port)
-                           .arg(W.DerniereErreur()));
-    termine(Impossible);
-    return false;
+    if (W.Listen()) {
+        if (reessaiEcoute_.isActive())
+            Sortie::diagnostic(QStringLiteral("Réception de nouveau sur le port TCP %1.").arg(reglages_.port));
+        reessaiEcoute_.stop();
+        return;
+    }
+    if (reessaiEcoute_.isActive())
+        return;
+    QString raison = RaisonEcouteImpossible(reglages_.port, W.NumeroDerniereErreur(), W.DerniereErreur());
+    raison[0] = raison[0].toUpper();
+    Sortie::diagnostic(QStringLiteral("%1 ; nouvel essai toutes les %2 s.")
+                           .arg(raison)
+                           .arg(Protocole::ReessaiEcouteMs / 1000));
+    reessaiEcoute_.start();
 }
 
 void Recepteur::W_ConnectionRequest(qint32 requestId)
@@ -51,7 +71,7 @@ void Recepteur::W_ConnectionRequest(qint32 requestId)
     // transmitter is turned away until this one leaves.
     W.Close();
     if (!W.Accept(requestId)) {
-        ecoute();
+        ecouteDeNouveau();
         return;
     }
     Sortie::diagnostic(QStringLiteral("Emetteur %1 connecté.").arg(W.RemoteHostIP()));
@@ -70,15 +90,21 @@ void Recepteur::W_Close()
     emetteurParti(ChroniqueMesure::Fin::Depart);
 }
 
-void Recepteur::W_Error(int, const QString &description)
+void Recepteur::W_Error(int number, const QString &description)
 {
     if (!chronique_.enCours()) {
         // The listening socket failed: listen again.
         W.Close();
-        ecoute();
+        ecouteDeNouveau();
         return;
     }
-    Sortie::diagnostic(QStringLiteral("Connexion avec l'émetteur %1 coupée : %2.").arg(chronique_.pair(), description));
+    if (number == Winsock::ErreurSilence)
+        Sortie::diagnostic(QStringLiteral("L'émetteur %1 n'a rien envoyé depuis %2 s : connexion fermée.")
+                               .arg(chronique_.pair())
+                               .arg(Protocole::SilenceMaxMs / 1000));
+    else
+        Sortie::diagnostic(
+            QStringLiteral("Connexion avec l'émetteur %1 coupée : %2.").arg(chronique_.pair(), description));
     emetteurParti(ChroniqueMesure::Fin::Coupure);
 }
 
@@ -88,7 +114,7 @@ void Recepteur::emetteurParti(ChroniqueMesure::Fin fin)
     chronique_.termine(fin);
     W.Close();
     if (!reglages_.uneFois) {
-        ecoute();
+        ecouteDeNouveau();
         return;
     }
     if (fin == ChroniqueMesure::Fin::Coupure && rienRecu) {
@@ -102,6 +128,7 @@ void Recepteur::emetteurParti(ChroniqueMesure::Fin fin)
 
 void Recepteur::arrete(ChroniqueMesure::Fin fin)
 {
+    reessaiEcoute_.stop();
     W.Close();
     chronique_.termine(fin);
     SSID.stop();

@@ -10,15 +10,18 @@
 class Sortie;
 
 // `recevoir`: the receiver window's work without the window. Listens on the
-// TCP port, serves one transmitter at a time (a transmitter that sends
-// nothing is served like any other) and listens again when it leaves;
-// announces itself by broadcast about 1 s after start and then every 30 s.
-// Each transmitter's measurement is printed second by second, then
-// summarised when it leaves.
+// TCP port, serves one transmitter at a time and listens again when it
+// leaves; announces itself by broadcast about 1 s after start and then every
+// 30 s. A transmitter that delivers no byte for 30 s is turned out, so that
+// nobody holds the only slot for ever. Each transmitter's measurement is
+// printed second by second, then summarised when it leaves.
 //
 // Ends with --une-fois when the first transmitter leaves (code 1 if it cut
-// the connection before sending a byte), after --duree, or on interruption;
-// at once with code 1 if the port cannot be listened on.
+// the connection before sending a byte), after --duree, or on interruption,
+// always ending the connection in order; at once with code 1 if the port
+// cannot be listened on at the start. Once it has listened, it never ends
+// for the port: when another program has taken it meanwhile, it tries again
+// every 2 s, as the receiver window does.
 class Recepteur : public Commande
 {
     Q_OBJECT
@@ -30,7 +33,7 @@ public:
     void interromps() override;
 
 private:
-    bool ecoute();
+    void ecouteDeNouveau();
     void W_ConnectionRequest(qint32 requestId);
     void W_DataArrival(qint64 bytesTotal);
     void W_Close();
@@ -45,5 +48,6 @@ private:
     Winsock Wssid{Winsock::Genre::Udp, this};
     QTimer SSID;
     QTimer duree_;
+    QTimer reessaiEcoute_;
     QByteArray recu_;
 };

@@ -3,6 +3,10 @@
 #include "console/LigneJson.h"
 #include "mesure/ResumeMesure.h"
 #include "support/Formatage.h"
+#include "support/Neutralise.h"
+
+#include <cerrno>
+#include <cstring>
 
 namespace {
 
@@ -28,9 +32,35 @@ Sortie::Sortie(bool json, std::FILE *sortie)
 
 void Sortie::ecrit(const QByteArray &ligne)
 {
-    std::fwrite(ligne.constData(), 1, size_t(ligne.size()), sortie_);
-    std::fputc('\n', sortie_);
-    std::fflush(sortie_);
+    if (enEchec_)
+        return;
+    errno = 0;
+    if (std::fwrite(ligne.constData(), 1, size_t(ligne.size()), sortie_) == size_t(ligne.size()) &&
+        std::fputc('\n', sortie_) != EOF && std::fflush(sortie_) == 0)
+        return;
+    enEchec_ = true;
+    echec(errno);
+    if (siEchec_)
+        siEchec_();
+}
+
+void Sortie::echec(int numero)
+{
+    if (muet_)
+        return;
+    if (numero != EPIPE)
+        diagnostic(QStringLiteral("bandepassante-console : impossible d'écrire sur la sortie standard (%1) : arrêt.")
+                       .arg(QString::fromLocal8Bit(std::strerror(numero))));
+    muet_ = true;
+}
+
+bool Sortie::Confirme(std::FILE *f)
+{
+    errno = 0;
+    if (std::fflush(f) == 0 && !std::ferror(f))
+        return true;
+    echec(errno);
+    return false;
 }
 
 QString Sortie::debits(double octetsParSeconde)
@@ -88,7 +118,7 @@ void Sortie::resume(const QString &role, const QString &pair, const QString &mot
         {"maximum    ", double(r.maximum())},
     };
     ecrit((QStringLiteral("Résumé (%1) : %2, %3 %4, %5 secondes complètes")
-               .arg(pair, secondes(r.dureeMs()), FormateOctets(double(r.total())), sens)
+               .arg(Neutralise(pair), secondes(r.dureeMs()), FormateOctets(double(r.total())), sens)
                .arg(r.secondesCompletes()))
               .toUtf8());
     for (const auto &l : lignes)
@@ -98,7 +128,7 @@ void Sortie::resume(const QString &role, const QString &pair, const QString &mot
 void Sortie::serveur(const QString &adresse, qint64 ms)
 {
     if (!json_) {
-        ecrit(adresse.toUtf8());
+        ecrit(Neutralise(adresse).toUtf8());
         return;
     }
     ecrit(LigneJson().ajoute("type", QStringLiteral("serveur")).ajoute("adresse", adresse).ajoute("ms", ms).texte());
@@ -106,6 +136,8 @@ void Sortie::serveur(const QString &adresse, qint64 ms)
 
 void Sortie::diagnostic(const QString &texte)
 {
+    if (muet_)
+        return;
     const QByteArray ligne = texte.toUtf8();
     std::fwrite(ligne.constData(), 1, size_t(ligne.size()), stderr);
     std::fputc('\n', stderr);

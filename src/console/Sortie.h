@@ -6,14 +6,28 @@
 
 class ResumeMesure;
 
+#include <functional>
+
 // What the console prints on standard output: lines for a person, or JSON
 // Lines for a program, never both. Every line is written whole and flushed
 // at once, so that a pipe gets each one as it happens. Diagnostics go to
-// standard error, in French, whatever the output's form.
+// standard error, in French, whatever the output's form. Text that came from
+// the network is made harmless before a person's lines show it; JSON escapes
+// it anyway.
+//
+// A write that fails (a full disk, a closed pipe) is an error: it is said
+// on standard error, the action given to siEchec() runs, and from then on
+// nothing more is written on either output, so that the program stops
+// without more words. A pipe closed by its reader (`| head -1`) is not even
+// said: the program ends quietly.
 class Sortie
 {
 public:
     explicit Sortie(bool json, std::FILE *sortie = stdout);
+
+    // What a failed write does (the program stops its command).
+    void siEchec(std::function<void()> action) { siEchec_ = std::move(action); }
+    bool enEchec() const { return enEchec_; }
 
     // A completed second of a measurement: the `numero`-th since the
     // connection, and the bytes counted in it. `role` is "recepteur" (bytes
@@ -27,12 +41,21 @@ public:
 
     static void diagnostic(const QString &texte);
 
+    // Writes what is left in `f`'s buffer, before the program ends. False
+    // when anything written to it was lost, said as a failed write is.
+    static bool Confirme(std::FILE *f = stdout);
+
     // "5,0 Mo/s  40,0 Mb/s": a rate in bytes per second, in both units.
     static QString debits(double octetsParSeconde);
 
 private:
     void ecrit(const QByteArray &ligne);
+    static void echec(int numero);
 
     bool json_;
     std::FILE *sortie_;
+    bool enEchec_ = false;
+    std::function<void()> siEchec_;
+    // A write has failed: nothing more is said.
+    static inline bool muet_ = false;
 };

@@ -7,6 +7,7 @@
 #include "OutilsConsole.h"
 #include "Reinitialise.h"
 #include "SandboxGuard.h"
+#include "receiver/Form1.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -83,6 +84,12 @@ private slots:
     void coupures_data();
     void coupures();
     void emetteurQuiNEnvoieRien();
+    void silencePuisPortRepris();
+    void finVoulueParLeRecepteur_data();
+    void finVoulueParLeRecepteur();
+    void sortieImpossible_data();
+    void sortieImpossible();
+    void serveursParmiDesDatagrammesQuelconques_data();
     void serveursParmiDesDatagrammesQuelconques();
     void sansAffichage();
 };
@@ -150,30 +157,58 @@ void TestConsole::ligneDeCommande()
 void TestConsole::connexionImpossible_data()
 {
     QTest::addColumn<QString>("hote");
+    QTest::addColumn<QString>("preparation");
     QTest::addColumn<QStringList>("attendu");
+    QTest::addColumn<int>("maxMs");
 
     const QString causes = QStringLiteral("la réception n'est pas démarrée sur cette machine, ou un pare-feu ferme "
                                           "le port TCP 4444");
-    // Nobody listens on port 4444 of loopback.
-    QTest::newRow("refused") << QStringLiteral("127.0.0.1")
+    // Nobody listens on port 4444 of loopback: asked again until --attente.
+    QTest::newRow("refused") << QStringLiteral("127.0.0.1") << QString()
                              << QStringList{QStringLiteral("connexion à 127.0.0.1, port TCP 4444, en 2 s"),
-                                            QStringLiteral("connexion refusée"), causes};
-    // An address of the sandbox's own link that nobody holds.
-    QTest::newRow("unanswered") << QStringLiteral("10.44.0.99")
+                                            QStringLiteral("connexion refusée"), causes}
+                             << 6000;
+    // An address of the sandbox's own link that nobody holds: the system
+    // gives up on its neighbour lookup after about 3 s, after --attente.
+    QTest::newRow("unanswered") << QStringLiteral("10.44.0.99") << QString()
                                 << QStringList{QStringLiteral("connexion à 10.44.0.99, port TCP 4444, en 2 s"),
-                                               QStringLiteral("aucune réponse"), causes};
+                                               QStringLiteral("aucune réponse"), causes}
+                                << 6000;
     QTest::newRow("name that does not resolve")
-        << QStringLiteral("nulle-part.invalid")
-        << QStringList{QStringLiteral("« nulle-part.invalid » ne donne aucune adresse IPv4")};
-    QTest::newRow("IPv6 only") << QStringLiteral("::1")
-                               << QStringList{QStringLiteral("« ::1 » ne donne aucune adresse IPv4")};
+        << QStringLiteral("nulle-part.invalid") << QString()
+        << QStringList{QStringLiteral("« nulle-part.invalid » ne donne aucune adresse IPv4")} << 6000;
+    QTest::newRow("IPv6 only") << QStringLiteral("::1") << QString()
+                               << QStringList{QStringLiteral("« ::1 » ne donne aucune adresse IPv4")} << 6000;
+    // The system's resolver waits 5 s per try for a server that never
+    // answers: the program leaves at --attente all the same.
+    QTest::newRow("silent name server")
+        << QStringLiteral("recepteur.example") << QStringLiteral("dns")
+        << QStringList{QStringLiteral("« recepteur.example » ne s'est pas résolu en 2 s")} << 4000;
+    // Errors that asking again cannot mend are told at once, with their cause.
+    QTest::newRow("broadcast address")
+        << QStringLiteral("255.255.255.255") << QString()
+        << QStringList{QStringLiteral("255.255.255.255 est une adresse de diffusion")} << 1500;
+    QTest::newRow("no route") << QStringLiteral("10.98.0.1") << QStringLiteral("unreachable")
+                              << QStringList{QStringLiteral("10.98.0.1:4444 est injoignable")} << 1500;
+    QTest::newRow("forbidden by this machine")
+        << QStringLiteral("10.97.0.1") << QStringLiteral("prohibit")
+        << QStringList{QStringLiteral("cette machine interdit la connexion à 10.97.0.1:4444")} << 1500;
 }
 
 void TestConsole::connexionImpossible()
 {
     QFETCH(QString, hote);
+    QFETCH(QString, preparation);
     QFETCH(QStringList, attendu);
+    QFETCH(int, maxMs);
 
+    // A name server that reads every question and answers none.
+    QUdpSocket serveurDeNoms;
+    if (preparation == QLatin1String("dns"))
+        QVERIFY(serveurDeNoms.bind(QHostAddress::LocalHost, 53));
+    else if (!preparation.isEmpty())
+        QVERIFY(commandeReseau(QStringLiteral("ip"), {QStringLiteral("route"), QStringLiteral("replace"), preparation,
+                                                      hote + QStringLiteral("/32")}));
     Console c;
     QElapsedTimer duree;
     duree.start();
@@ -184,8 +219,9 @@ void TestConsole::connexionImpossible()
     for (const QString &texte : attendu)
         QVERIFY2(c.erreurs().contains(texte), qPrintable(c.erreurs()));
     QVERIFY(c.lignes().isEmpty());
-    // It waits --attente, not the system's minutes of retries.
-    QVERIFY2(duree.elapsed() < 6000, qPrintable(QString::number(duree.elapsed())));
+    // It waits --attente at most, not the system's minutes of retries, and
+    // not at all for what asking again cannot mend.
+    QVERIFY2(duree.elapsed() < maxMs, qPrintable(QString::number(duree.elapsed())));
 }
 
 void TestConsole::portPris()
@@ -423,23 +459,161 @@ void TestConsole::emetteurQuiNEnvoieRien()
     QVERIFY(c.erreurs().contains(QStringLiteral("L'émetteur 127.0.0.1 est parti.")));
 }
 
-// Only presence datagrams count, each receiver once, in the order heard.
-void TestConsole::serveursParmiDesDatagrammesQuelconques()
+// A peer that sends nothing loses the only slot after 30 s. Another program
+// that took the port meanwhile never ends the receiver: it says so once,
+// tries again, and serves the next transmitter once the port is free.
+void TestConsole::silencePuisPortRepris()
 {
     Console c;
-    c.lance({QStringLiteral("serveurs"), QStringLiteral("--duree"), QStringLiteral("0"), QStringLiteral("--json")});
+    c.lance({QStringLiteral("recevoir")});
+    QTRY_VERIFY_WITH_TIMEOUT(c.erreurs().contains(QStringLiteral("Réception sur le port TCP 4444")), 10000);
+    QTcpSocket muet;
+    muet.connectToHost(QHostAddress::LocalHost, Protocole::Port);
+    QTRY_VERIFY_WITH_TIMEOUT(c.erreurs().contains(QStringLiteral("Emetteur 127.0.0.1 connecté.")), 10000);
+    auto autre = std::make_unique<QTcpServer>();
+    QVERIFY(autre->listen(QHostAddress::Any, Protocole::Port));
+
+    QTRY_VERIFY_WITH_TIMEOUT(muet.state() == QAbstractSocket::UnconnectedState, Protocole::SilenceMaxMs + 5000);
+    QVERIFY2(c.erreurs().contains(QStringLiteral("L'émetteur 127.0.0.1 n'a rien envoyé depuis 30 s")),
+             qPrintable(c.erreurs()));
+    QTRY_VERIFY_WITH_TIMEOUT(c.erreurs().contains(QStringLiteral("un autre programme le tient déjà")), 5000);
+    // Two more tries fail in silence.
+    QTest::qWait(2 * Protocole::ReessaiEcouteMs + 500);
+    QVERIFY(c.enCours());
+    QCOMPARE(c.erreurs().count(QStringLiteral("nouvel essai")), 1);
+
+    autre.reset();
+    QTRY_VERIFY_WITH_TIMEOUT(c.erreurs().contains(QStringLiteral("Réception de nouveau sur le port TCP 4444.")),
+                             Protocole::ReessaiEcouteMs + 3000);
+    Cadence flux(1000000);
+    QTRY_COMPARE_WITH_TIMEOUT(c.erreurs().count(QStringLiteral("Emetteur 127.0.0.1 connecté.")), 2, 5000);
+}
+
+// A receiver that ends the measurement on purpose (its window's button,
+// Ctrl-C) ends the connection in order, and its transmitter, window or
+// console, says that the receiver ended it: not that the connection was cut.
+void TestConsole::finVoulueParLeRecepteur_data()
+{
+    QTest::addColumn<bool>("recepteurFenetre");
+    QTest::addColumn<bool>("emetteurFenetre");
+    QTest::newRow("window to window") << true << true;
+    QTest::newRow("console to window") << true << false;
+    QTest::newRow("window to console") << false << true;
+    QTest::newRow("console to console") << false << false;
+}
+
+void TestConsole::finVoulueParLeRecepteur()
+{
+    QFETCH(bool, recepteurFenetre);
+    QFETCH(bool, emetteurFenetre);
+    Form1 form1;
+    Form2 *form2 = form1.form2();
+    Console recepteur;
+    Console emetteur;
+    QElapsedTimer depuisEmetteur;
+    const auto pret = [&] {
+        return recepteurFenetre ? form1.findChild<Winsock *>(QStringLiteral("W"))->State() == Winsock::sckListening
+                                : recepteur.erreurs().contains(QStringLiteral("Réception sur"));
+    };
+    // Measuring, past the moment when an end means a busy receiver.
+    const auto mesure = [&] {
+        return depuisEmetteur.hasExpired(Form2::RefusOccupeMs + 1500) &&
+               (recepteurFenetre ? form1.OctetsRecus() > 0 : !recepteur.lignes().isEmpty());
+    };
+    Scenario s;
+    s.puis([&] { recepteurFenetre ? appuie(&form1) : recepteur.lance({QStringLiteral("recevoir")}); })
+        .quand("receiver ready", pret, 10000,
+               [&] {
+                   depuisEmetteur.start();
+                   emetteurFenetre ? appuie(form2)
+                                   : emetteur.lance({QStringLiteral("send"), QStringLiteral("127.0.0.1"),
+                                                     QStringLiteral("--time"), QStringLiteral("0"),
+                                                     QStringLiteral("--json")});
+               })
+        .quand("measuring", mesure, 10000,
+               [&] { recepteurFenetre ? appuie(&form1) : recepteur.signale(SIGINT); })
+        .quand("transmitter done", [&] { return legende(form2) == QString::fromUtf8(Form2::CaptionDemarre) &&
+                                                !emetteur.enCours(); }, 5000);
+    JOUE(s, form2, 30000);
+
+    if (emetteurFenetre)
+        QCOMPARE(bulle(), QStringLiteral("fin de la mesure : 127.0.0.1:4444 a arrêté la réception"));
+    else
+        QVERIFY2(emetteur.code() == 0 && emetteur.erreurs().contains(QStringLiteral("a mis fin à la mesure.")) &&
+                     emetteur.lignes().last().contains(QStringLiteral("\"motif\":\"depart\"")),
+                 qPrintable(emetteur.erreurs()));
+    QTRY_VERIFY_WITH_TIMEOUT(!recepteur.enCours(), 5000);
+}
+
+// What cannot be written is an error, said on standard error with code 1;
+// a reader that closed the pipe (head) ends the program quietly with the
+// same code, never by a signal.
+void TestConsole::sortieImpossible_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("tubeFerme");
+    QTest::newRow("version, disk full") << QStringList{QStringLiteral("--version")} << false;
+    QTest::newRow("JSON, disk full") << QStringList{QStringLiteral("send"), QStringLiteral("127.0.0.1"),
+                                                    QStringLiteral("--json")} << false;
+    QTest::newRow("into head -n 1") << QStringList{QStringLiteral("send"), QStringLiteral("127.0.0.1")} << true;
+}
+
+void TestConsole::sortieImpossible()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, tubeFerme);
+    Puits puits;
+    QProcess console;
+    QProcess tete;
+    if (tubeFerme)
+        console.setStandardOutputProcess(&tete);
+    else
+        console.setStandardOutputFile(QStringLiteral("/dev/full"));
+    console.start(QStringLiteral(BANDEPASSANTE_CONSOLE), arguments);
+    if (tubeFerme)
+        tete.start(QStringLiteral("head"), {QStringLiteral("-n"), QStringLiteral("1")});
+    QTRY_VERIFY_WITH_TIMEOUT(console.state() == QProcess::NotRunning, 15000);
+    QCOMPARE(console.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(console.exitCode(), 1);
+    const QString erreurs = QString::fromUtf8(console.readAllStandardError());
+    QVERIFY2(erreurs.contains(QStringLiteral("impossible d'écrire sur la sortie standard")) != tubeFerme &&
+                 !erreurs.contains(QStringLiteral("Interrompu")),
+             qPrintable(erreurs));
+}
+
+// Only presence datagrams count, each receiver once, in the order heard; an
+// announcement full of terminal controls is listed harmless for a person
+// and exact in JSON.
+void TestConsole::serveursParmiDesDatagrammesQuelconques_data()
+{
+    QTest::addColumn<bool>("json");
+    QTest::newRow("JSON") << true;
+    QTest::newRow("for a person") << false;
+}
+
+void TestConsole::serveursParmiDesDatagrammesQuelconques()
+{
+    QFETCH(bool, json);
+    Console c;
+    QStringList arguments{QStringLiteral("serveurs"), QStringLiteral("--duree"), QStringLiteral("0")};
+    if (json)
+        arguments << QStringLiteral("--json");
+    c.lance(arguments);
     QTRY_VERIFY_WITH_TIMEOUT(c.enCours(), 5000);
     QUdpSocket udp;
     const QByteArray prefixe(Protocole::PrefixePresence);
+    const QByteArray hostile("\x1b]0;titre\x07\n10.6.6.6\x9b");
     const QList<QByteArray> datagrammes{
         "bonjour", prefixe, prefixe.toLower() + "10.9.9.9", " " + prefixe + "10.9.9.8", prefixe + "10.1.2.3",
         QByteArray(3000, 'x'), prefixe + QByteArray(256, 'y'), prefixe + "10.1.2.3", prefixe + "10.1.2.4",
+        prefixe + hostile,
     };
+    const auto entendus = [&] { return json ? c.objets(QStringLiteral("serveur")).size() : c.lignes().size(); };
     // Until the console has bound its port, datagrams are lost: send again
-    // until both receivers are listed.
+    // until every receiver is listed.
     QElapsedTimer depuis;
     depuis.start();
-    while (c.objets(QStringLiteral("serveur")).size() < 2 && !depuis.hasExpired(10000)) {
+    while (entendus() < 3 && !depuis.hasExpired(10000)) {
         for (const QByteArray &d : datagrammes)
             udp.writeDatagram(d, QHostAddress::LocalHost, Protocole::Port);
         QTest::qWait(100);
@@ -447,13 +621,19 @@ void TestConsole::serveursParmiDesDatagrammesQuelconques()
     c.signale(SIGTERM);
     QTRY_VERIFY_WITH_TIMEOUT(!c.enCours(), 10000);
     QCOMPARE(c.code(), 0);
+    QVERIFY2(c.erreurs().contains(QStringLiteral("ignoré(s) sur le port UDP 4444")), qPrintable(c.erreurs()));
+    if (!json) {
+        QCOMPARE(c.lignes(), (QStringList{QStringLiteral("10.1.2.3"), QStringLiteral("10.1.2.4"),
+                                          QStringLiteral("\\x1b]0;titre\\x07\\x0a10.6.6.6\\x9b")}));
+        return;
+    }
     QCOMPARE(c.fautesJson(), 0);
     const QList<QJsonObject> serveurs = c.objets(QStringLiteral("serveur"));
-    QCOMPARE(serveurs.size(), 2);
+    QCOMPARE(serveurs.size(), 3);
     QCOMPARE(serveurs[0].value(QStringLiteral("adresse")).toString(), QStringLiteral("10.1.2.3"));
     QCOMPARE(serveurs[1].value(QStringLiteral("adresse")).toString(), QStringLiteral("10.1.2.4"));
+    QCOMPARE(serveurs[2].value(QStringLiteral("adresse")).toString(), QString::fromLatin1(hostile));
     QVERIFY(serveurs[0].value(QStringLiteral("ms")).toInteger() <= serveurs[1].value(QStringLiteral("ms")).toInteger());
-    QVERIFY2(c.erreurs().contains(QStringLiteral("ignoré(s) sur le port UDP 4444")), qPrintable(c.erreurs()));
 }
 
 // No display, no platform plugin: the console neither needs nor loads one.
