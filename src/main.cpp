@@ -7,7 +7,9 @@ int main(int argc, char *argv[])
 {
     if (!Demarrage::AffichageDisponible(argc, argv))
         return Demarrage::SansAffichage(argc, argv);
+    Demarrage::SurveilleOuverture();
     QApplication app(argc, argv);
+    Demarrage::FinOuverture();
     Demarrage::LitLigneCommande(app);
     QGuiApplication::setDesktopFileName(Demarrage::IdentifiantApplication);
     Form1 form1;

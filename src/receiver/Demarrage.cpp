@@ -5,10 +5,38 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace Demarrage {
 
 namespace {
+
+QtMessageHandler gestionnairePrecedent = nullptr;
+
+// The settings that chose the display, as they were given.
+std::string Reglages()
+{
+    std::string texte;
+    for (const char *variable : {"QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "DISPLAY"}) {
+        const char *valeur = std::getenv(variable);
+        if (valeur && *valeur)
+            texte += std::string(texte.empty() ? "" : ", ") + variable + '=' + valeur;
+    }
+    return texte;
+}
+
+void SurMessage(QtMsgType type, const QMessageLogContext &contexte, const QString &message)
+{
+    if (type != QtFatalMsg) {
+        gestionnairePrecedent(type, contexte, message);
+        return;
+    }
+    std::fprintf(stderr,
+                 "bandepassante : l'affichage graphique ne s'ouvre pas (%s) ; bandepassante-console mesure le "
+                 "débit sans affichage.\n",
+                 Reglages().c_str());
+    std::_Exit(1);
+}
 
 void Nomme()
 {
@@ -55,6 +83,16 @@ void LitLigneCommande(const QCoreApplication &app)
         parser.showHelp(0);
     if (parser.isSet(version))
         parser.showVersion();
+}
+
+void SurveilleOuverture()
+{
+    gestionnairePrecedent = qInstallMessageHandler(SurMessage);
+}
+
+void FinOuverture()
+{
+    qInstallMessageHandler(gestionnairePrecedent);
 }
 
 int SansAffichage(int argc, char *argv[])

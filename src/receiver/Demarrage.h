@@ -30,4 +30,12 @@ void LitLigneCommande(const QCoreApplication &app);
 // line above and returns the exit code, 1.
 int SansAffichage(int argc, char *argv[]);
 
+// Around the building of QApplication, which aborts the process when the
+// display it was given cannot be opened (a wrong DISPLAY or WAYLAND_DISPLAY,
+// an unknown QT_QPA_PLATFORM): between these two calls, that abort becomes
+// one line saying so and naming the console, and exit code 1. Qt's own
+// warnings still come first.
+void SurveilleOuverture();
+void FinOuverture();
+
 } // namespace Demarrage

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Without a display, bandepassante answers --help and --version, and otherwise
-# exits 1 with one line that points to bandepassante-console.
+# exits 1 with one line that points to bandepassante-console; so it does when
+# the display it is given cannot be opened, instead of aborting.
 #   paquet_sans_affichage.sh BANDEPASSANTE VERSION
 set -euo pipefail
 programme=$1 version=$2
@@ -39,6 +40,20 @@ code_aide=$code
 grep -q -- "--version" "$dossier/sortie" && [ "$code_aide" = 0 ] \
     || { echo "ÉCHEC (-h) : code $code_aide" >&2; cat "$dossier/sortie" "$dossier/erreurs" >&2; exit 1; }
 echo "ok : -h"
+
+# lance_avec VARIABLE=VALEUR...: the same run with a display that cannot be
+# opened.
+lance_avec() {
+    code=0
+    env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$@" "$programme" \
+        >"$dossier/sortie" 2>"$dossier/erreurs" </dev/null || code=$?
+}
+for reglage in DISPLAY=:987 WAYLAND_DISPLAY=nulle-part QT_QPA_PLATFORM=inconnue; do
+    lance_avec "$reglage"
+    [ "$code" = 1 ] && grep -qF "bandepassante : l'affichage graphique ne s'ouvre pas ($reglage) ; bandepassante-console mesure le débit sans affichage." "$dossier/erreurs" \
+        || { echo "ÉCHEC ($reglage) : code $code" >&2; cat "$dossier/erreurs" >&2; exit 1; }
+    echo "ok : $reglage"
+done
 
 lance --inconnue
 [ "$code" = 2 ] && grep -q "inconnue" "$dossier/erreurs" \
