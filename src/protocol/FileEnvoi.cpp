@@ -77,6 +77,30 @@ QByteArrayView FileEnvoi::ResteEntame() const
     return QByteArrayView(series_.front().appel).sliced(debut_);
 }
 
+void FileEnvoi::GardeEntame()
+{
+    if (debut_ == 0) {
+        Vide();
+        return;
+    }
+    const QByteArray entame = series_.front().appel;
+    series_.clear();
+    series_.push_back({entame, 1});
+    taille_ = entame.size() - debut_;
+}
+
+QByteArray FileEnvoi::Copie() const
+{
+    QByteArray tout;
+    tout.reserve(taille_);
+    qint64 saut = debut_;
+    for (const Serie &s : series_) {
+        for (qint64 i = 0; i < s.fois; ++i, saut = 0)
+            tout += QByteArrayView(s.appel).sliced(saut);
+    }
+    return tout;
+}
+
 void FileEnvoi::Vide()
 {
     series_.clear();

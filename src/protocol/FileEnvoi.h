@@ -36,6 +36,12 @@ public:
     // that call. Empty when the queue is empty or its first call untouched.
     QByteArrayView ResteEntame() const;
 
+    // Drops every call that the system has not started to take: only the
+    // rest of a started call stays.
+    void GardeEntame();
+    // Every byte queued, in one array.
+    QByteArray Copie() const;
+
     void Vide();
 
 private:

@@ -61,7 +61,10 @@ Winsock::Winsock(Genre genre, QObject *parent)
 {
     vidange_.setSingleShot(true);
     vidange_.setTimerType(Qt::PreciseTimer);
-    connect(&vidange_, &QTimer::timeout, this, [this] { vide(); });
+    connect(&vidange_, &QTimer::timeout, this, [this] {
+        if (vide())
+            emit EnvoiPossible();
+    });
     veille_.setInterval(1000);
     connect(&veille_, &QTimer::timeout, this, &Winsock::veille);
 }
@@ -133,6 +136,7 @@ void Winsock::fermeDescripteur()
         fd_ = -1;
     }
     envoi_.Vide();
+    finEnvoi_ = false;
     recu_.resize(0);
     etat_ = sckClosed;
 }
@@ -361,15 +365,17 @@ bool Winsock::SendData(const QByteArray &donnees)
         return true;
     }
 
-    if (etat_ != sckConnected)
+    if (etat_ != sckConnected && etat_ != sckClosing)
         return refuse(QStringLiteral("not connected"));
+    if (finEnvoi_)
+        return refuse(QStringLiteral("the sending has been ended"));
     // A full queue waits for the system to take some of it, and keeps the
     // windows alive meanwhile; a close while waiting drops the data.
     const quint64 generation = generation_;
     while (EnAttenteEnvoi() > 0 && EnAttenteEnvoi() + donnees.size() > FileEnvoiMax) {
         ecriture_->setEnabled(true);
         AttendEvenements();
-        if (generation != generation_ || etat_ != sckConnected)
+        if (generation != generation_ || (etat_ != sckConnected && etat_ != sckClosing))
             return refuse(QStringLiteral("closed while waiting to send"));
     }
     envoi_.Ajoute(donnees);
@@ -421,7 +427,20 @@ bool Winsock::vide()
         }
     }
     ecriture_->setEnabled(false);
+    if (finEnvoi_)
+        ::shutdown(fd_, SHUT_WR);
     return true;
+}
+
+bool Winsock::TermineEnvoi(const QByteArray &dernier)
+{
+    if (genre_ != Genre::Tcp || (etat_ != sckConnected && etat_ != sckClosing))
+        return refuse(QStringLiteral("not connected"));
+    envoi_.GardeEntame();
+    envoi_.Ajoute(dernier);
+    finEnvoi_ = true;
+    vidange_.stop();
+    return vide();
 }
 
 void Winsock::GetData(QByteArray &donnees)
@@ -435,8 +454,8 @@ void Winsock::Close()
     // A connection ends in order (the peer reads its end, never a reset),
     // and the rest of a SendData() call that the system has started to take
     // goes first; the calls after it are dropped.
-    if (fd_ >= 0 && etat_ == sckConnected) {
-        const QByteArray aFinir = envoi_.ResteEntame().toByteArray();
+    if (fd_ >= 0 && (etat_ == sckConnected || etat_ == sckClosing)) {
+        const QByteArray aFinir = finEnvoi_ ? envoi_.Copie() : envoi_.ResteEntame().toByteArray();
         const int fd = fd_;
         fd_ = -1;
         fermeDescripteur();
@@ -478,7 +497,11 @@ void Winsock::lit()
     }
     recu_.resize(deja);
     if (n == 0) {
-        fermeDescripteur();
+        // Our side may still send (a report, the rest of a stream): the
+        // socket stays until Close().
+        etat_ = sckClosing;
+        lecture_->setEnabled(false);
+        veille_.stop();
         emit Closed();
     } else if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
         echoue(errno, texteErreur(errno));
@@ -534,8 +557,10 @@ void Winsock::surEcriture()
 {
     if (etat_ == sckConnecting)
         termineConnexion();
-    else if (etat_ == sckConnected)
-        vide();
+    else if (etat_ == sckConnected || etat_ == sckClosing) {
+        if (vide())
+            emit EnvoiPossible();
+    }
     else if (ecriture_)
         ecriture_->setEnabled(false);
 }

@@ -56,6 +56,9 @@ public:
         sckResolvingHost = 4,
         sckConnecting = 6,
         sckConnected = 7,
+        // The peer has ended its side (Closed has come): ours may still
+        // send until Close().
+        sckClosing = 8,
     };
 
     // Data handed to SendData() but not yet taken by the system never grows
@@ -94,6 +97,11 @@ public:
     bool Connect(const QString &hote, int port);
     bool Bind(int port);
     bool SendData(const QByteArray &donnees);
+    // TCP: ends our side of the stream while the peer's stays open: the
+    // calls the system has not started to take are dropped, `dernier` is
+    // queued instead, and once everything has been taken the peer reads the
+    // end of the stream. Later SendData() calls are refused.
+    bool TermineEnvoi(const QByteArray &dernier = {});
     // TCP: everything received and not yet taken; UDP: the waiting datagram.
     // Swaps buffers with `donnees`: a caller that keeps passing the same
     // array gets the data without copies or allocations.
@@ -119,7 +127,12 @@ signals:
     void ConnectionRequest(qint32 requestId);
     void DataArrival(qint64 bytesTotal);
     void Connected();
+    // The peer has ended its side of the connection; Close() ends ours.
     void Closed();
+    // The system has taken queued bytes (from the event loop, never from
+    // inside SendData()): a writer that does not wait in SendData() queues
+    // more on it.
+    void EnvoiPossible();
     void Error(int number, const QString &description);
 
 private:
@@ -165,6 +178,8 @@ private:
 
     QByteArray recu_;
     FileEnvoi envoi_;
+    // TermineEnvoi() has been called: our end follows the queue.
+    bool finEnvoi_ = false;
     QTimer vidange_;
 
     // Once a second while connected: the silence rule, and how much must

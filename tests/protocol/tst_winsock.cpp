@@ -125,6 +125,9 @@ private slots:
             } else {
                 client.disconnectFromHost();
                 QVERIFY(fermetures.wait(5000));
+                // Our side stays open for sending until we close it.
+                QCOMPARE(s.w.State(), int(Winsock::sckClosing));
+                s.w.Close();
                 QCOMPARE(s.w.State(), int(Winsock::sckClosed));
             }
         }
@@ -214,6 +217,7 @@ private slots:
         QSignalSpy fermetures(&w, &Winsock::Closed);
         pair->close();
         QVERIFY(fermetures.wait(5000));
+        w.Close();
         QVERIFY(!w.SendData("x"));
     }
 
