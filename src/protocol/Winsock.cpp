@@ -174,10 +174,7 @@ bool Winsock::Accept(qint32 requestId)
     socklen_t longueur = sizeof pair;
     if (::getpeername(fd_, reinterpret_cast<sockaddr *>(&pair), &longueur) == 0)
         remoteHostIp_ = TexteAdresse(pair);
-    sockaddr_in locale{};
-    longueur = sizeof locale;
-    if (::getsockname(fd_, reinterpret_cast<sockaddr *>(&locale), &longueur) == 0)
-        adresseLocaleConnexion_ = TexteAdresse(locale);
+    noteAdresseLocale();
     // The peer sends and we only read: without probes, a peer that vanished
     // without a word (its FIN never came) would hold the connection for ever.
     option(fd_, SOL_SOCKET, SO_KEEPALIVE, 1);
@@ -250,6 +247,7 @@ void Winsock::connecteA(const QHostAddress &adresse)
     remoteHostIp_ = adresse.toString();
     if (::connect(fd_, reinterpret_cast<const sockaddr *>(&a), sizeof a) == 0) {
         etat_ = sckConnected;
+        noteAdresseLocale();
         surveille();
         demarreVeille();
         signaleEnDiffere(&Winsock::Connected);
@@ -280,8 +278,17 @@ void Winsock::termineConnexion()
     etat_ = sckConnected;
     ecriture_->setEnabled(false);
     lecture_->setEnabled(true);
+    noteAdresseLocale();
     demarreVeille();
     emit Connected();
+}
+
+void Winsock::noteAdresseLocale()
+{
+    sockaddr_in locale{};
+    socklen_t longueur = sizeof locale;
+    if (::getsockname(fd_, reinterpret_cast<sockaddr *>(&locale), &longueur) == 0)
+        adresseLocaleConnexion_ = TexteAdresse(locale);
 }
 
 void Winsock::echoue(int numero, const QString &description)
@@ -419,6 +426,7 @@ bool Winsock::vide()
             return false;
         }
         envoi_.Retire(n);
+        prisDepuisVeille_ += n;
         // A short write means the system is full: its readiness signal says
         // when to go on, instead of one more write that would fail.
         if (size_t(n) < offert) {
@@ -530,6 +538,7 @@ void Winsock::demarreVeille()
 {
     silenceMs_ = 0;
     luDepuisVeille_ = 0;
+    prisDepuisVeille_ = 0;
     seuilLecture_ = 1;
     veille_.start();
 }
@@ -537,7 +546,7 @@ void Winsock::demarreVeille()
 void Winsock::veille()
 {
     if (silenceMaxMs_ > 0) {
-        silenceMs_ = luDepuisVeille_ > 0 ? 0 : silenceMs_ + int(veille_.interval());
+        silenceMs_ = luDepuisVeille_ > 0 || prisDepuisVeille_ > 0 ? 0 : silenceMs_ + int(veille_.interval());
         if (silenceMs_ >= silenceMaxMs_) {
             echoue(ErreurSilence, QStringLiteral("aucune donnée depuis %1 s").arg(silenceMaxMs_ / 1000));
             return;
@@ -547,6 +556,7 @@ void Winsock::veille()
     // bytes left below it are read within a second.
     const int seuil = int(std::clamp<qint64>(luDepuisVeille_ / FractionSeuil, 1, SeuilLectureMax));
     luDepuisVeille_ = 0;
+    prisDepuisVeille_ = 0;
     if (seuil != seuilLecture_) {
         option(fd_, SOL_SOCKET, SO_RCVLOWAT, seuil);
         seuilLecture_ = seuil;

@@ -87,9 +87,9 @@ public:
 
     // The peer of the current or last connection; empty before the first.
     QString RemoteHostIP() const { return remoteHostIp_; }
-    // This machine's address on the current or last accepted connection (the
-    // one the peer reached, 127.0.0.1 over loopback), which LocalIP() need not
-    // be; empty before the first.
+    // This machine's address on the current or last connection (the one the
+    // peer reached or that reached it, 127.0.0.1 over loopback), which
+    // LocalIP() need not be; empty before the first.
     QString AdresseLocaleConnexion() const { return adresseLocaleConnexion_; }
 
     bool Listen();
@@ -111,9 +111,9 @@ public:
     // Bytes handed to SendData() that the system has not taken yet.
     qint64 EnAttenteEnvoi() const { return envoi_.Taille(); }
 
-    // TCP: a connection that delivers no byte for this long (checked every
-    // second) is closed and reported as Error, with ErreurSilence. 0, the
-    // default, never.
+    // TCP: a connection that moves no byte for this long, neither in nor
+    // out (checked every second), is closed and reported as Error, with
+    // ErreurSilence. 0, the default, never.
     void setSilenceMax(int ms) { silenceMaxMs_ = ms; }
     // Not a system error number.
     static constexpr int ErreurSilence = -1;
@@ -151,6 +151,7 @@ private:
     void connecteA(const QHostAddress &adresse);
     void surResolution(const QHostInfo &info);
     void termineConnexion();
+    void noteAdresseLocale();
     void echoue(int numero, const QString &description);
     void signaleEnDiffere(void (Winsock::*evenement)());
     void echoueEnDiffere(int numero, const QString &description);
@@ -188,6 +189,7 @@ private:
     int silenceMaxMs_ = 0;
     int silenceMs_ = 0;
     qint64 luDepuisVeille_ = 0;
+    qint64 prisDepuisVeille_ = 0;
     int seuilLecture_ = 1;
 
     QString derniereErreur_;

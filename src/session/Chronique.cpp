@@ -1,0 +1,49 @@
+#include "session/Chronique.h"
+
+#include "support/Arrondi.h"
+
+Chronique::Chronique(QObject *parent)
+    : QObject(parent)
+{
+    horloge_.setTimerType(Qt::PreciseTimer);
+    horloge_.setInterval(1000);
+    connect(&horloge_, &QTimer::timeout, this, &Chronique::ferme);
+}
+
+void Chronique::commence(const QString &emetteur, const QString &recepteur)
+{
+    termine();
+    numero_ = 0;
+    modele_ = JogeModele();
+    mesure_ = Mesure(emetteur, recepteur, QDateTime::currentDateTime());
+    horloge_.start();
+}
+
+void Chronique::ajoute(qint64 octets)
+{
+    if (!enCours() || octets <= 0)
+        return;
+    modele_.AjouteEchantillon(double(octets));
+    mesure_.ajouteOctets(octets);
+}
+
+void Chronique::ferme()
+{
+    if (releve_)
+        releve_();
+    qint64 octets = 0;
+    modele_.Tick([&octets](double &valeur) { octets = ArrondiPair64(valeur); });
+    mesure_.ajouteSeconde(octets);
+    ++numero_;
+    emit seconde(numero_, octets);
+}
+
+void Chronique::termine()
+{
+    if (!enCours())
+        return;
+    if (releve_)
+        releve_();
+    horloge_.stop();
+    mesure_.termine(QDateTime::currentDateTime());
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "gauge/JogeModele.h"
+#include "mesure/Mesure.h"
+
+#include <QObject>
+#include <QTimer>
+
+#include <functional>
+
+// The one definition of a second of a measurement, for the windows and the
+// console alike. From the connection on, a precise clock closes a second
+// every 1000 ms: the k-th closes k seconds after the connection, however
+// late an earlier one was served. The bytes counted go into the open second
+// and into the measurement's total; the last, incomplete second counts in
+// the total and the mean only. The seconds are totalled as the gauge of the
+// receiver window totals its samples, so that both show the same figures.
+class Chronique : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit Chronique(QObject *parent = nullptr);
+
+    // Starts a measurement, ending any still open, between the two addresses
+    // (one of them may be empty when this end is the other).
+    void commence(const QString &emetteur, const QString &recepteur);
+    // Bytes counted now, into the open second and the total.
+    void ajoute(qint64 octets);
+    // Called just before each second closes and before the end, for an end
+    // that learns its bytes by asking (a sender asks its socket what the
+    // system took): it adds them in time.
+    void definitReleve(std::function<void()> releve) { releve_ = std::move(releve); }
+    // Closes the measurement. Nothing when none runs.
+    void termine();
+
+    bool enCours() const { return mesure_.enCours(); }
+    const Mesure &mesure() const { return mesure_; }
+    // Complete seconds so far.
+    int secondes() const { return numero_; }
+
+signals:
+    // The `numero`-th second since the connection has been completed.
+    void seconde(int numero, qint64 octets);
+
+private:
+    void ferme();
+
+    Mesure mesure_;
+    JogeModele modele_;
+    QTimer horloge_;
+    int numero_ = 0;
+    std::function<void()> releve_;
+};

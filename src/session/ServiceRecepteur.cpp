@@ -1,0 +1,82 @@
+#include "session/ServiceRecepteur.h"
+
+#include "mesure/Mesure.h"
+#include "protocol/Winsock.h"
+
+ServiceRecepteur::ServiceRecepteur(Winsock &w, QObject *parent)
+    : QObject(parent)
+    , w_(w)
+    , emission_(w)
+{
+    connect(&emission_, &Emission::progression, this, &ServiceRecepteur::envoye);
+    duree_.setSingleShot(true);
+    duree_.setTimerType(Qt::PreciseTimer);
+    // The seconds asked are over: retour ends its side after the last whole
+    // block; simultane stops its blocks and waits for the requester's end,
+    // to tell in its report all that it received.
+    connect(&duree_, &QTimer::timeout, this, [this] {
+        if (envoieSeulement())
+            emission_.termine();
+        else
+            emission_.arrete();
+    });
+}
+
+void ServiceRecepteur::commence()
+{
+    lecture_ = LectureDemande();
+    demande_.reset();
+    refuse_ = false;
+    duree_.stop();
+    emission_.arrete();
+}
+
+qint64 ServiceRecepteur::lit(const QByteArray &donnees)
+{
+    if (refuse_)
+        return 0;
+    if (lecture_.etat() != LectureDemande::Etat::Attente)
+        return donnees.size();
+    switch (lecture_.ajoute(donnees)) {
+    case LectureDemande::Etat::Attente:
+        return 0;
+    case LectureDemande::Etat::Invalide:
+        refuse_ = true;
+        emit refus(QStringLiteral("demande mal formée"));
+        return 0;
+    case LectureDemande::Etat::Demande:
+        demande_ = lecture_.demande();
+        sert();
+        return lecture_.donnees().size();
+    case LectureDemande::Etat::Flux:
+        break;
+    }
+    return lecture_.donnees().size();
+}
+
+void ServiceRecepteur::sert()
+{
+    if (demande_->genre == Demande::Genre::Envoi)
+        return;
+    if (sansRetour_) {
+        refuse_ = true;
+        emit refus(QStringLiteral("envoi vers le demandeur refusé"));
+        return;
+    }
+    emission_.demarre();
+    duree_.start(demande_->secondes * 1000);
+}
+
+void ServiceRecepteur::finDuPair(const Mesure &recu)
+{
+    duree_.stop();
+    if (!demande_ || refuse_ || envoieSeulement()) {
+        emission_.arrete();
+        return;
+    }
+    Rapport rapport;
+    rapport.octets = recu.total();
+    rapport.dureeMs = recu.resume().dureeMs();
+    rapport.secondes = recu.secondes();
+    emission_.termine(rapport.ligne());
+}

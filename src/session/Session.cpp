@@ -1,0 +1,249 @@
+#include "session/Session.h"
+
+#include "protocol/RaisonEchec.h"
+#include "support/Neutralise.h"
+
+#include <QHostAddress>
+#include <QHostInfo>
+
+#include <cerrno>
+
+Session::Session(QObject *parent)
+    : QObject(parent)
+{
+    connect(&W, &Winsock::Connected, this, &Session::W_Connect);
+    connect(&W, &Winsock::DataArrival, this, &Session::W_DataArrival);
+    connect(&W, &Winsock::Closed, this, &Session::W_Close);
+    connect(&W, &Winsock::Error, this, &Session::W_Error);
+    connect(&emission_, &Emission::progression, &montant_, &Chronique::ajoute);
+    montant_.definitReleve([this] { emission_.releve(); });
+    connect(&montant_, &Chronique::seconde, this, [this](int numero, qint64 octets) {
+        emit seconde(true, numero, octets);
+        if (reglages_.dureeS > 0 && numero >= reglages_.dureeS && reglages_.genre != Genre::Retour)
+            finDuree();
+    });
+    connect(&descendant_, &Chronique::seconde, this,
+            [this](int numero, qint64 octets) { emit seconde(false, numero, octets); });
+
+    for (QTimer *t : {&attente_, &nouvelEssai_, &attenteRetour_, &attenteRapport_})
+        t->setSingleShot(true);
+    connect(&attente_, &QTimer::timeout, this, &Session::finAttente);
+    connect(&nouvelEssai_, &QTimer::timeout, this, &Session::essaie);
+    connect(&attenteRetour_, &QTimer::timeout, this, [this] {
+        echoue(QStringLiteral("ce récepteur ne sait pas envoyer : lancez l'émetteur sur l'autre machine"));
+    });
+    connect(&attenteRapport_, &QTimer::timeout, this, [this] { finit(Fin::Duree, QString()); });
+}
+
+Demande::Genre Session::genreDemande(Genre genre)
+{
+    return genre == Genre::Retour      ? Demande::Genre::Retour
+           : genre == Genre::Simultane ? Demande::Genre::Simultane
+                                       : Demande::Genre::Envoi;
+}
+
+QString Session::motif(Fin fin)
+{
+    static const char *const motifs[] = {"depart", "coupure", "duree", "interruption"};
+    return QString::fromLatin1(motifs[int(fin)]);
+}
+
+void Session::demarre(const Reglages &reglages)
+{
+    reglages_ = reglages;
+    actif_ = true;
+    connecte_ = finEnvoi_ = false;
+    dernierEchec_ = 0;
+    adresse_.clear();
+    rapport_.reset();
+    retour_ = LectureRetour();
+    attente_.start(reglages_.attenteS * 1000);
+    QHostAddress adresse;
+    if (adresse.setAddress(reglages_.hote) && adresse.protocol() == QHostAddress::IPv4Protocol) {
+        adresse_ = adresse.toString();
+        essaie();
+        return;
+    }
+    recherche_ = QHostInfo::lookupHost(reglages_.hote, this, &Session::surResolution);
+}
+
+void Session::surResolution(const QHostInfo &info)
+{
+    recherche_ = -1;
+    if (!actif_)
+        return;
+    for (const QHostAddress &a : info.addresses()) {
+        if (a.protocol() == QHostAddress::IPv4Protocol) {
+            adresse_ = a.toString();
+            essaie();
+            return;
+        }
+    }
+    echoue(QStringLiteral("« %1 » ne donne aucune adresse IPv4 (%2) : vérifiez le nom ou donnez l'adresse du "
+                          "récepteur")
+               .arg(Neutralise(reglages_.hote),
+                    info.error() == QHostInfo::NoError ? QStringLiteral("pas d'adresse IPv4")
+                                                       : Neutralise(info.errorString())));
+}
+
+QString Session::cible() const
+{
+    return reglages_.hote == adresse_ ? adresse_ : QStringLiteral("%1 (%2)").arg(Neutralise(reglages_.hote), adresse_);
+}
+
+// Asks again while nobody has accepted; an attempt still pending is left to
+// run.
+void Session::essaie()
+{
+    if (actif_ && !connecte_ && W.State() == Winsock::sckClosed)
+        W.Connect(adresse_, reglages_.port);
+}
+
+void Session::finAttente()
+{
+    if (!actif_ || connecte_)
+        return;
+    if (adresse_.isEmpty()) {
+        echoue(QStringLiteral("« %1 » ne s'est pas résolu en %2 s : vérifiez le nom ou donnez l'adresse du récepteur")
+                   .arg(Neutralise(reglages_.hote))
+                   .arg(reglages_.attenteS));
+        return;
+    }
+    // An attempt still pending at the deadline went unanswered too.
+    const bool refusee = dernierEchec_ == ECONNREFUSED && W.State() == Winsock::sckClosed;
+    echoue(QStringLiteral("personne n'a accepté la connexion à %1, port TCP %2, en %3 s : %4.\n"
+                          "Causes habituelles : la réception n'est pas démarrée sur cette machine, ou un pare-feu "
+                          "ferme le port TCP %2")
+               .arg(cible())
+               .arg(reglages_.port)
+               .arg(reglages_.attenteS)
+               .arg(refusee ? QStringLiteral("connexion refusée") : QStringLiteral("aucune réponse")));
+}
+
+void Session::W_Error(int number, const QString &description)
+{
+    if (!actif_)
+        return;
+    if (connecte_) {
+        finit(Fin::Coupure, RaisonPerte(adresse_, false, number, description));
+        return;
+    }
+    // A refusal may end once the reception starts, and an unanswered attempt
+    // is tried again: both until the wait runs out. Any other error will not
+    // go away by asking again, and its own cause is told at once.
+    if (number != ECONNREFUSED && number != ETIMEDOUT) {
+        echoue(RaisonEchecConnexion(adresse_, number, description, reglages_.port));
+        return;
+    }
+    dernierEchec_ = number;
+    nouvelEssai_.start(1000);
+}
+
+void Session::W_Connect()
+{
+    if (!actif_) {
+        W.Close();
+        return;
+    }
+    connecte_ = true;
+    attente_.stop();
+    nouvelEssai_.stop();
+    emit connexion(adresse_);
+    const QString ici = W.AdresseLocaleConnexion();
+    if (reglages_.genre != Genre::Flux) {
+        W.SendData(Demande{genreDemande(reglages_.genre), reglages_.dureeS}.ligne());
+        depuisDemande_.start();
+    }
+    if (reglages_.genre != Genre::Retour) {
+        montant_.commence(ici, adresse_);
+        emission_.demarre();
+    }
+    if (reglages_.genre == Genre::Retour || reglages_.genre == Genre::Simultane) {
+        descendant_.commence(adresse_, ici);
+        attenteRetour_.start(AttenteRetourMs);
+    }
+}
+
+// The seconds asked are over on the seat's side: its stream ends after the
+// last whole block; a receiver that reports does it now.
+void Session::finDuree()
+{
+    if (!actif_ || finEnvoi_)
+        return;
+    if (reglages_.genre == Genre::Flux) {
+        finit(Fin::Duree, QString());
+        return;
+    }
+    finEnvoi_ = true;
+    montant_.termine();
+    emission_.termine();
+    attenteRapport_.start(AttenteRapportMs);
+}
+
+void Session::W_DataArrival(qint64)
+{
+    W.GetData(recu_);
+    const qint64 flux = retour_.ajoute(recu_);
+    if (flux > 0) {
+        attenteRetour_.stop();
+        descendant_.ajoute(flux);
+    }
+    if (retour_.rapport() && !rapport_)
+        rapport_ = retour_.rapport();
+}
+
+void Session::W_Close()
+{
+    if (!actif_)
+        return;
+    const bool retourAttendu = reglages_.genre == Genre::Retour || reglages_.genre == Genre::Simultane;
+    if (retourAttendu && descendant_.mesure().total() == 0) {
+        echoue(QStringLiteral("le récepteur refuse l'envoi vers cette machine"));
+        return;
+    }
+    const bool complet = reglages_.genre == Genre::Retour
+                             ? depuisDemande_.hasExpired(qint64(reglages_.dureeS) * 1000 - 500)
+                             : finEnvoi_;
+    finit(complet ? Fin::Duree : Fin::Depart, QString());
+}
+
+// Stops everything, closes the connection in order; false when the session
+// had already ended.
+bool Session::arrete()
+{
+    if (!actif_)
+        return false;
+    actif_ = false;
+    for (QTimer *t : {&attente_, &nouvelEssai_, &attenteRetour_, &attenteRapport_})
+        t->stop();
+    emission_.arrete();
+    montant_.termine();
+    descendant_.termine();
+    W.Close();
+    return true;
+}
+
+void Session::finit(Fin fin, const QString &remarque)
+{
+    if (!arrete())
+        return;
+    const bool rapportDu = reglages_.genre == Genre::Envoi || reglages_.genre == Genre::Simultane;
+    emit terminee(fin, finEnvoi_ && rapportDu && !rapport_
+                           ? QStringLiteral("le récepteur n'a pas dit ce qu'il a reçu (version ancienne ?) : le "
+                                            "compte de cette machine, ce que son système a pris, est donné à la place")
+                           : remarque);
+}
+
+void Session::echoue(const QString &raison)
+{
+    if (arrete())
+        emit impossible(raison);
+}
+
+void Session::interromps()
+{
+    if (connecte_)
+        finit(Fin::Interruption, QString());
+    else
+        echoue(QStringLiteral("interrompu avant que le récepteur accepte, aucune mesure"));
+}
