@@ -2,6 +2,7 @@
 
 #include "console/Commande.h"
 #include "console/Sortie.h"
+#include "protocol/Demande.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -22,10 +23,12 @@ struct SousCommande
 
 const SousCommande SousCommandes[] = {
     {"recevoir", "receive", LigneCommande::Mode::Recevoir,
-     {QStringLiteral("port"), QStringLiteral("une-fois"), QStringLiteral("duree")}, 0},
+     {QStringLiteral("port"), QStringLiteral("une-fois"), QStringLiteral("duree"), QStringLiteral("sans-retour")}, 0},
     {"emettre", "send", LigneCommande::Mode::Emettre,
-     {QStringLiteral("port"), QStringLiteral("duree"), QStringLiteral("attente")}, 10},
+     {QStringLiteral("port"), QStringLiteral("duree"), QStringLiteral("attente"), QStringLiteral("retour")}, 10},
     {"serveurs", "list", LigneCommande::Mode::Serveurs, {QStringLiteral("duree")}, 3},
+    {"test", "test", LigneCommande::Mode::Test,
+     {QStringLiteral("port"), QStringLiteral("duree"), QStringLiteral("attente")}, 10},
 };
 
 // Seconds that a timer can count in milliseconds: more than three weeks.
@@ -48,8 +51,11 @@ QString LigneCommande::usage()
 {
     return QStringLiteral(
         "Utilisation :\n"
-        "  bandepassante-console recevoir [--port N] [--une-fois] [--duree S] [--json]\n"
-        "  bandepassante-console emettre HOTE [--port N] [--duree S] [--attente S] [--json]\n"
+        "  bandepassante-console recevoir [--port N] [--une-fois] [--duree S] [--sans-retour]\n"
+        "                                 [--json]\n"
+        "  bandepassante-console emettre HOTE [--port N] [--duree S] [--attente S] [--retour]\n"
+        "                                     [--json]\n"
+        "  bandepassante-console test HOTE [--port N] [--duree S] [--attente S] [--json]\n"
         "  bandepassante-console serveurs [--duree S] [--json]\n"
         "\n"
         "Mesure le débit TCP d'un lien local sans écran, avec la fenêtre BandePassante\n"
@@ -60,6 +66,8 @@ QString LigneCommande::usage()
         "                        s'annonce sur le réseau local\n"
         "  emettre (send) HOTE   se connecte au port TCP 4444 de HOTE et y envoie le flux\n"
         "                        de mesure\n"
+        "  test HOTE             mesure vers HOTE (montant), depuis HOTE (descendant),\n"
+        "                        puis dans les deux sens à la fois (simultané)\n"
         "  serveurs (list)       affiche les récepteurs qui s'annoncent sur le réseau local\n"
         "\n"
         "Options :\n"
@@ -68,9 +76,14 @@ QString LigneCommande::usage()
         "                        d'un récepteur ne dit pas son port : donnez-le aussi\n"
         "                        à l'émetteur\n"
         "  --duree S, --time S   recevoir : s'arrête après S s (jamais par défaut) ;\n"
-        "                        emettre : envoie pendant S s (10) ; serveurs : écoute\n"
+        "                        emettre : envoie pendant S s (10) ; test : chaque\n"
+        "                        phase dure S s (10, au plus 60) ; serveurs : écoute\n"
         "                        pendant S s (3) ; 0 : jusqu'à Ctrl-C\n"
         "  --une-fois, --once    recevoir : s'arrête quand le premier émetteur part\n"
+        "  --retour, --reverse   emettre : HOTE envoie vers cette machine pendant S s\n"
+        "                        (1 à 60) ; il faut un récepteur qui sait le faire\n"
+        "  --sans-retour, --no-reverse\n"
+        "                        recevoir : refuse d'envoyer vers qui le demande\n"
         "  --attente S, --wait S emettre : attend au plus S s que le récepteur accepte (10)\n"
         "  -h, --help            affiche cette aide\n"
         "  -v, --version         affiche la version\n"
@@ -101,7 +114,9 @@ LigneCommande::LigneCommande(const QStringList &arguments)
     const QCommandLineOption attente({QStringLiteral("attente"), QStringLiteral("wait")}, QString(),
                                      QStringLiteral("S"));
     const QCommandLineOption uneFois({QStringLiteral("une-fois"), QStringLiteral("once")}, QString());
-    analyseur.addOptions({aide, version, json, port, duree, attente, uneFois});
+    const QCommandLineOption retour({QStringLiteral("retour"), QStringLiteral("reverse")}, QString());
+    const QCommandLineOption sansRetour({QStringLiteral("sans-retour"), QStringLiteral("no-reverse")}, QString());
+    analyseur.addOptions({aide, version, json, port, duree, attente, uneFois, retour, sansRetour});
 
     if (!analyseur.parse(arguments)) {
         const QStringList inconnues = analyseur.unknownOptionNames();
@@ -138,7 +153,8 @@ LigneCommande::LigneCommande(const QStringList &arguments)
     reglages_.mode = commande->mode;
     const QString nom = QString::fromLatin1(commande->nom);
 
-    const int attendus = commande->mode == Mode::Emettre ? 2 : 1;
+    const bool versHote = commande->mode == Mode::Emettre || commande->mode == Mode::Test;
+    const int attendus = versHote ? 2 : 1;
     if (positions.size() < attendus) {
         refuse(QStringLiteral("il manque HOTE, l'adresse ou le nom du récepteur à joindre."));
         return;
@@ -147,10 +163,10 @@ LigneCommande::LigneCommande(const QStringList &arguments)
         refuse(QStringLiteral("argument en trop « %1 ».").arg(positions[attendus]));
         return;
     }
-    if (commande->mode == Mode::Emettre)
+    if (versHote)
         reglages_.hote = positions[1];
 
-    for (const QCommandLineOption *o : {&port, &duree, &attente, &uneFois}) {
+    for (const QCommandLineOption *o : {&port, &duree, &attente, &uneFois, &retour, &sansRetour}) {
         if (analyseur.isSet(*o) && !commande->options.contains(o->names().first())) {
             refuse(QStringLiteral("l'option --%1 ne s'applique pas à %2.").arg(o->names().first(), nom));
             return;
@@ -159,6 +175,8 @@ LigneCommande::LigneCommande(const QStringList &arguments)
 
     reglages_.json = analyseur.isSet(json);
     reglages_.uneFois = analyseur.isSet(uneFois);
+    reglages_.retour = analyseur.isSet(retour);
+    reglages_.sansRetour = analyseur.isSet(sansRetour);
     reglages_.duree = commande->dureeParDefaut;
     if (analyseur.isSet(port) && !entier(analyseur.value(port), 1, 65535, reglages_.port)) {
         refuse(QStringLiteral("--port veut un numéro de port, de 1 à 65535, pas « %1 ».").arg(analyseur.value(port)));
@@ -167,6 +185,16 @@ LigneCommande::LigneCommande(const QStringList &arguments)
     if (analyseur.isSet(duree) && !entier(analyseur.value(duree), 0, SecondesMax, reglages_.duree)) {
         refuse(QStringLiteral("--duree veut un nombre entier de secondes, 0 ou plus, pas « %1 ».")
                    .arg(analyseur.value(duree)));
+        return;
+    }
+    // What a request may ask.
+    if ((reglages_.retour || commande->mode == Mode::Test) &&
+        (reglages_.duree < Protocole::DemandeSecondesMin || reglages_.duree > Protocole::DemandeSecondesMax)) {
+        refuse(QStringLiteral("--duree veut de %1 à %2 s avec %3, pas « %4 ».")
+                   .arg(Protocole::DemandeSecondesMin)
+                   .arg(Protocole::DemandeSecondesMax)
+                   .arg(reglages_.retour ? QStringLiteral("--retour") : QStringLiteral("test"))
+                   .arg(reglages_.duree));
         return;
     }
     if (analyseur.isSet(attente) && !entier(analyseur.value(attente), 1, SecondesMax, reglages_.attente)) {

@@ -11,7 +11,7 @@
 class LigneCommande
 {
 public:
-    enum class Mode { Recevoir, Emettre, Serveurs };
+    enum class Mode { Recevoir, Emettre, Serveurs, Test };
 
     // What the command line asks for.
     struct Reglages
@@ -23,6 +23,10 @@ public:
         int duree = 0;
         int attente = 10;
         bool uneFois = false;
+        // emettre: the blocks back from the receiver; recevoir: never send
+        // them back.
+        bool retour = false;
+        bool sansRetour = false;
         QString hote;
     };
 

@@ -42,3 +42,10 @@ LigneJson &LigneJson::ajoute(const char *n, const QString &valeur)
     texte_ += tableau.mid(1, tableau.size() - 2);
     return *this;
 }
+
+LigneJson &LigneJson::ajoute(const char *n, const LigneJson &objet)
+{
+    nom(n);
+    texte_ += objet.texte();
+    return *this;
+}

@@ -13,6 +13,8 @@ public:
     // A value that is not a finite number is written as null.
     LigneJson &ajoute(const char *nom, double valeur);
     LigneJson &ajoute(const char *nom, const QString &valeur);
+    // An object within the object.
+    LigneJson &ajoute(const char *nom, const LigneJson &objet);
 
     // The object, without a line ending.
     QByteArray texte() const { return texte_ + '}'; }

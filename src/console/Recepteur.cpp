@@ -11,6 +11,12 @@ Recepteur::Recepteur(const LigneCommande::Reglages &reglages, Sortie &sortie)
 {
     W.setLocalPort(reglages_.port);
     W.setSilenceMax(Protocole::SilenceMaxMs);
+    service_.setSansRetour(reglages_.sansRetour);
+    connect(&service_, &ServiceRecepteur::envoye, &chronique_, &ChroniqueMesure::ajoute);
+    connect(&service_, &ServiceRecepteur::refus, this, [this](const QString &raison) {
+        Sortie::diagnostic(QStringLiteral("Demande de l'émetteur %1 refusée : %2.").arg(chronique_.pair(), raison));
+        emetteurParti(ChroniqueMesure::Fin::Coupure);
+    });
     connect(&W, &Winsock::ConnectionRequest, this, &Recepteur::W_ConnectionRequest);
     connect(&W, &Winsock::DataArrival, this, &Recepteur::W_DataArrival);
     connect(&W, &Winsock::Closed, this, &Recepteur::W_Close);
@@ -75,17 +81,30 @@ void Recepteur::W_ConnectionRequest(qint32 requestId)
         return;
     }
     Sortie::diagnostic(QStringLiteral("Emetteur %1 connecté.").arg(W.RemoteHostIP()));
-    chronique_.commence(W.RemoteHostIP());
+    service_.commence();
+    chronique_.commence(W.RemoteHostIP(), QStringLiteral("recepteur"));
 }
 
 void Recepteur::W_DataArrival(qint64)
 {
     W.GetData(recu_);
-    chronique_.ajoute(recu_.size());
+    const bool attente = !service_.demande();
+    const qint64 donnees = service_.lit(recu_);
+    if (attente && service_.demande()) {
+        const Demande &d = *service_.demande();
+        Sortie::diagnostic(QStringLiteral("L'émetteur %1 demande « %2 » pendant %3 s.")
+                               .arg(chronique_.pair(), QString::fromLatin1(Demande::nom(d.genre)))
+                               .arg(d.secondes));
+        // The blocks back are what this end measures.
+        if (service_.envoieSeulement())
+            chronique_.commence(chronique_.pair(), QStringLiteral("emetteur"));
+    }
+    chronique_.ajoute(donnees);
 }
 
 void Recepteur::W_Close()
 {
+    service_.finDuPair(chronique_.mesure());
     Sortie::diagnostic(QStringLiteral("L'émetteur %1 est parti.").arg(chronique_.pair()));
     emetteurParti(ChroniqueMesure::Fin::Depart);
 }

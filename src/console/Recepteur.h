@@ -4,6 +4,7 @@
 #include "console/LigneCommande.h"
 #include "console/ChroniqueMesure.h"
 #include "protocol/Winsock.h"
+#include "session/ServiceRecepteur.h"
 
 #include <QTimer>
 
@@ -12,9 +13,12 @@ class Sortie;
 // `recevoir`: the receiver window's work without the window. Listens on the
 // TCP port, serves one transmitter at a time and listens again when it
 // leaves; announces itself by broadcast about 1 s after start and then every
-// 30 s. A transmitter that delivers no byte for 30 s is turned out, so that
+// 30 s. A transmitter that moves no byte for 30 s is turned out, so that
 // nobody holds the only slot for ever. Each transmitter's measurement is
-// printed second by second, then summarised when it leaves.
+// printed second by second, then summarised when it leaves. A transmitter's
+// request is served as the window serves it (the blocks back, a report),
+// unless --sans-retour refuses the blocks back; the blocks back are then
+// what is counted.
 //
 // Ends with --une-fois when the first transmitter leaves (code 1 if it cut
 // the connection before sending a byte), after --duree, or on interruption,
@@ -46,6 +50,7 @@ private:
     ChroniqueMesure chronique_;
     Winsock W{Winsock::Genre::Tcp, this};
     Winsock Wssid{Winsock::Genre::Udp, this};
+    ServiceRecepteur service_{W};
     QTimer SSID;
     QTimer duree_;
     QTimer reessaiEcoute_;

@@ -69,44 +69,49 @@ QString Sortie::debits(double octetsParSeconde)
            QStringLiteral("/s");
 }
 
-void Sortie::seconde(const QString &role, const QString &pair, int numero, qint64 octets)
+namespace {
+
+LigneJson chiffres(LigneJson ligne, const ResumeMesure &r)
 {
-    if (!json_) {
-        ecrit((QString::number(numero) + QStringLiteral("  ") + debits(double(octets))).toUtf8());
-        return;
-    }
-    ecrit(LigneJson()
-              .ajoute("type", QStringLiteral("seconde"))
-              .ajoute("role", role)
-              .ajoute("pair", pair)
-              .ajoute("seconde", numero)
-              .ajoute("octets", octets)
-              .ajoute("bits", octets * 8)
-              .texte());
+    return ligne.ajoute("debut", instant(r.debut()))
+        .ajoute("fin", instant(r.fin()))
+        .ajoute("duree_ms", r.dureeMs())
+        .ajoute("octets", r.total())
+        .ajoute("secondes", r.secondesCompletes())
+        .ajoute("moyenne", r.moyenne())
+        .ajoute("minimum", r.minimum())
+        .ajoute("mediane", r.mediane())
+        .ajoute("centile90", r.centile90())
+        .ajoute("maximum", r.maximum());
 }
 
-void Sortie::resume(const QString &role, const QString &pair, const QString &motif, const ResumeMesure &r)
+LigneJson debut(const char *type, const Sortie::Flux &flux)
 {
-    if (json_) {
-        ecrit(LigneJson()
-                  .ajoute("type", QStringLiteral("resume"))
-                  .ajoute("role", role)
-                  .ajoute("pair", pair)
-                  .ajoute("motif", motif)
-                  .ajoute("debut", instant(r.debut()))
-                  .ajoute("fin", instant(r.fin()))
-                  .ajoute("duree_ms", r.dureeMs())
-                  .ajoute("octets", r.total())
-                  .ajoute("secondes", r.secondesCompletes())
-                  .ajoute("moyenne", r.moyenne())
-                  .ajoute("minimum", r.minimum())
-                  .ajoute("mediane", r.mediane())
-                  .ajoute("centile90", r.centile90())
-                  .ajoute("maximum", r.maximum())
-                  .texte());
+    LigneJson ligne;
+    ligne.ajoute("type", QString::fromLatin1(type)).ajoute("role", flux.role).ajoute("pair", flux.pair);
+    if (!flux.sens.isEmpty())
+        ligne.ajoute("sens", flux.sens);
+    return ligne;
+}
+
+}
+
+void Sortie::seconde(const Flux &flux, int numero, qint64 octets)
+{
+    if (!json_) {
+        ecrit((QString::number(numero) + QStringLiteral("  ") + flux.etiquette + debits(double(octets))).toUtf8());
         return;
     }
-    const QString sens = role == QStringLiteral("emetteur") ? QStringLiteral("envoyés") : QStringLiteral("reçus");
+    ecrit(debut("seconde", flux).ajoute("seconde", numero).ajoute("octets", octets).ajoute("bits", octets * 8).texte());
+}
+
+void Sortie::resume(const Flux &flux, const QString &motif, const ResumeMesure &r)
+{
+    if (json_) {
+        ecrit(chiffres(debut("resume", flux).ajoute("motif", motif), r).texte());
+        return;
+    }
+    const QString sens = flux.role == QStringLiteral("emetteur") ? QStringLiteral("envoyés") : QStringLiteral("reçus");
     const struct {
         const char *nom;
         double valeur;
@@ -117,12 +122,35 @@ void Sortie::resume(const QString &role, const QString &pair, const QString &mot
         {"90e centile", double(r.centile90())},
         {"maximum    ", double(r.maximum())},
     };
-    ecrit((QStringLiteral("Résumé (%1) : %2, %3 %4, %5 secondes complètes")
-               .arg(Neutralise(pair), secondes(r.dureeMs()), FormateOctets(double(r.total())), sens)
-               .arg(r.secondesCompletes()))
+    ecrit((flux.etiquette + QStringLiteral("Résumé (%1) : %2, %3 %4, %5 secondes complètes")
+                                .arg(Neutralise(flux.pair), secondes(r.dureeMs()), FormateOctets(double(r.total())), sens)
+                                .arg(r.secondesCompletes()))
               .toUtf8());
     for (const auto &l : lignes)
         ecrit((QStringLiteral("  ") + QString::fromUtf8(l.nom) + QStringLiteral("  ") + debits(l.valeur)).toUtf8());
+}
+
+void Sortie::test(const QString &pair, const ResumeMesure &montant, const ResumeMesure &descendant,
+                  const ResumeMesure &simultaneMontant, const ResumeMesure &simultaneDescendant)
+{
+    if (json_) {
+        ecrit(LigneJson()
+                  .ajoute("type", QStringLiteral("test"))
+                  .ajoute("pair", pair)
+                  .ajoute("montant", chiffres({}, montant))
+                  .ajoute("descendant", chiffres({}, descendant))
+                  .ajoute("simultane", LigneJson()
+                                           .ajoute("montant", chiffres({}, simultaneMontant))
+                                           .ajoute("descendant", chiffres({}, simultaneDescendant)))
+                  .texte());
+        return;
+    }
+    ecrit(QStringLiteral("Test complet (%1), débits moyens :").arg(Neutralise(pair)).toUtf8());
+    ecrit((QStringLiteral("  montant     ") + debits(montant.moyenne())).toUtf8());
+    ecrit((QStringLiteral("  descendant  ") + debits(descendant.moyenne())).toUtf8());
+    ecrit((QStringLiteral("  simultané   montant ") + debits(simultaneMontant.moyenne()) +
+           QStringLiteral(", descendant ") + debits(simultaneDescendant.moyenne()))
+              .toUtf8());
 }
 
 void Sortie::serveur(const QString &adresse, qint64 ms)

@@ -29,13 +29,29 @@ public:
     void siEchec(std::function<void()> action) { siEchec_ = std::move(action); }
     bool enEchec() const { return enEchec_; }
 
+    // Which measurement a line belongs to. `role` is the end that counts:
+    // "recepteur" (bytes read) or "emetteur" (bytes the system took); `pair`
+    // the other end; `sens`, from the seat (emettre, test), "montant",
+    // "descendant" or "simultane", none for a receiver; a person's lines
+    // begin with `etiquette` when a command measures several directions.
+    struct Flux
+    {
+        QString role;
+        QString pair;
+        QString sens;
+        QString etiquette;
+    };
+
     // A completed second of a measurement: the `numero`-th since the
-    // connection, and the bytes counted in it. `role` is "recepteur" (bytes
-    // read) or "emetteur" (bytes the system took); `pair` the other end.
-    void seconde(const QString &role, const QString &pair, int numero, qint64 octets);
+    // connection, and the bytes counted in it.
+    void seconde(const Flux &flux, int numero, qint64 octets);
     // The summary of a measurement that has ended; `motif` says how it ended
     // ("depart", "coupure", "duree" or "interruption").
-    void resume(const QString &role, const QString &pair, const QString &motif, const ResumeMesure &resume);
+    void resume(const Flux &flux, const QString &motif, const ResumeMesure &resume);
+    // The figures of a complete test: each phase's summary, the simultaneous
+    // one in both directions.
+    void test(const QString &pair, const ResumeMesure &montant, const ResumeMesure &descendant,
+              const ResumeMesure &simultaneMontant, const ResumeMesure &simultaneDescendant);
     // A receiver heard announcing itself, `ms` after the listing began.
     void serveur(const QString &adresse, qint64 ms);
 

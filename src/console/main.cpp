@@ -6,6 +6,7 @@
 #include "console/Serveurs.h"
 #include "console/Signaux.h"
 #include "console/Sortie.h"
+#include "console/TestComplet.h"
 #include "protocol/FinConnexion.h"
 
 #include <QCoreApplication>
@@ -41,6 +42,9 @@ int main(int argc, char *argv[])
         break;
     case LigneCommande::Mode::Serveurs:
         commande = std::make_unique<Serveurs>(reglages, sortie);
+        break;
+    case LigneCommande::Mode::Test:
+        commande = std::make_unique<TestComplet>(reglages, sortie);
         break;
     }
     // Nobody reads what is measured any more: the command stops as on an

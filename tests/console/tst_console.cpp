@@ -396,7 +396,7 @@ void TestConsole::coupures_data()
     QTest::newRow("receiver resets at once")
         << true << 0 << 1 << QStringLiteral("le récepteur a mis fin à la connexion avant la première seconde");
     QTest::newRow("receiver resets mid-stream")
-        << true << 2500 << 0 << QStringLiteral("Connexion avec le récepteur 127.0.0.1 coupée");
+        << true << 2500 << 0 << QStringLiteral("Connexion coupée par 127.0.0.1:4444");
     QTest::newRow("transmitter resets before a byte")
         << false << 0 << 1 << QStringLiteral("la connexion a été coupée avant le premier octet");
 }
