@@ -6,7 +6,7 @@
 #include "console/Serveurs.h"
 #include "console/Signaux.h"
 #include "console/Sortie.h"
-#include "console/TestComplet.h"
+#include "console/CommandeTest.h"
 #include "protocol/FinConnexion.h"
 
 #include <QCoreApplication>
@@ -44,7 +44,7 @@ int main(int argc, char *argv[])
         commande = std::make_unique<Serveurs>(reglages, sortie);
         break;
     case LigneCommande::Mode::Test:
-        commande = std::make_unique<TestComplet>(reglages, sortie);
+        commande = std::make_unique<CommandeTest>(reglages, sortie);
         break;
     }
     // Nobody reads what is measured any more: the command stops as on an

@@ -56,6 +56,8 @@ Form1::Form1()
     connect(&W, &Winsock::DataArrival, this, &Form1::W_DataArrival);
     connect(&W, &Winsock::Closed, this, &Form1::W_Close);
     connect(&W, &Winsock::Error, this, &Form1::W_Error);
+    connect(&service_, &ServiceRecepteur::envoye, this, &Form1::Compte);
+    connect(&service_, &ServiceRecepteur::refus, this, &Form1::EcouteDeNouveau);
     Wssid.setObjectName(QStringLiteral("Wssid"));
 
     SSID.setInterval(Protocole::PremiereAnnonceMs);
@@ -147,16 +149,28 @@ void Form1::W_ConnectionRequest(qint32 requestID)
         return;
     if (W.State() != Winsock::sckClosed)
         W.Close();
-    if (W.Accept(requestID))
+    if (W.Accept(requestID)) {
+        service_.commence();
         suivi_->commence(W.RemoteHostIP(), W.AdresseLocaleConnexion());
+    }
 }
 
 void Form1::W_DataArrival(qint64 bytesTotal)
 {
     W.GetData(recu_);
-    jauge->AjouteEchantillon(double(recu_.size()));
-    suivi_->octets(recu_.size());
+    const bool attente = !service_.demande();
+    const qint64 donnees = service_.lit(recu_);
+    // Asked for the blocks back, the window measures what it sends.
+    if (attente && service_.envoieSeulement())
+        suivi_->commence(W.AdresseLocaleConnexion(), W.RemoteHostIP());
+    Compte(donnees);
     TaillePaquets_ = bytesTotal;
+}
+
+void Form1::Compte(qint64 octets)
+{
+    jauge->AjouteEchantillon(double(octets));
+    suivi_->octets(octets);
 }
 
 void Form1::EcouteDeNouveau()
@@ -169,6 +183,7 @@ void Form1::EcouteDeNouveau()
 
 void Form1::W_Close()
 {
+    service_.finDuPair(suivi_->mesure());
     EcouteDeNouveau();
 }
 
@@ -194,7 +209,8 @@ void Form1::Timer1_Timer()
     QString texte;
     texte.reserve(192);
     texte += QStringLiteral("Mon IP : ") + W.LocalIP() + cr;
-    texte += QStringLiteral("Connexion : ") + W.RemoteHostIP() + cr;
+    texte += QStringLiteral("Connexion : ") + W.RemoteHostIP() +
+             (service_.envoieSeulement() && W.State() >= Winsock::sckConnected ? QStringLiteral(" envoi") : QString()) + cr;
     texte += QStringLiteral("local Port : ") + QString::number(W.LocalPort()) + cr;
     texte += QStringLiteral("Données reçues : ") + FormateOctets(double(OctetsRecus_)) + QStringLiteral("/s") + cr;
     texte += QStringLiteral("Données reçues : ") + FormateBits(double(OctetsRecus_)) + QStringLiteral("/s") + cr;

@@ -2,6 +2,7 @@
 
 #include "protocol/Protocole.h"
 #include "protocol/Winsock.h"
+#include "session/ServiceRecepteur.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -26,6 +27,10 @@ class SuiviMesure;
 //
 // The reception state is the caption of Command1: "Arrêter Reception" means
 // started, anything else stopped.
+//
+// A transmitter's request is served as the console serves it: asked for the
+// blocks back, the window sends them, charts what it sends and says "envoi"
+// after the requester's address.
 class Form1 : public QWidget
 {
     Q_OBJECT
@@ -75,6 +80,8 @@ private:
     void Command1_Click();
     void W_ConnectionRequest(qint32 requestID);
     void W_DataArrival(qint64 bytesTotal);
+    // Bytes measured now: read, or sent back on request.
+    void Compte(qint64 octets);
     void W_Close();
     void W_Error(int number, const QString &description);
     void Joge_ChangementValeur(double &Valeur);
@@ -94,6 +101,7 @@ private:
     QLabel *Alerte;
     Winsock W{Winsock::Genre::Tcp, this};
     Winsock Wssid{Winsock::Genre::Udp, this};
+    ServiceRecepteur service_{W};
     QTimer SSID;
     QTimer Timer1;
     QTimer ReessaiEcoute;

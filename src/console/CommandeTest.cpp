@@ -1,0 +1,66 @@
+#include "console/CommandeTest.h"
+
+CommandeTest::CommandeTest(const LigneCommande::Reglages &reglages, Sortie &sortie)
+    : reglages_(reglages)
+    , sortie_(sortie)
+{
+    Session &session = test_.session();
+    connect(&session, &Session::connexion, this, [this](const QString &adresse) {
+        Sortie::diagnostic(QStringLiteral("Connecté à %1, port TCP %2 : %3 pendant %4 s.")
+                               .arg(adresse)
+                               .arg(reglages_.port)
+                               .arg(test_.phase() == TestComplet::Simultane ? QStringLiteral("simultané")
+                                                                            : TestComplet::sens(test_.phase()))
+                               .arg(reglages_.duree));
+    });
+    connect(&session, &Session::seconde, this,
+            [this](bool montant, int numero, qint64 octets) { sortie_.seconde(flux(montant), numero, octets); });
+    connect(&test_, &TestComplet::impossible, this, [this](const QString &raison) {
+        Sortie::diagnostic(QStringLiteral("bandepassante-console : ") + raison + QLatin1Char('.'));
+        termine(Impossible);
+    });
+    connect(&test_, &TestComplet::phaseTerminee, this, &CommandeTest::surPhase);
+    connect(&test_, &TestComplet::termine, this, [this](bool interrompu) {
+        if (!interrompu)
+            sortie_.test(test_.session().adresse(), test_.montant(TestComplet::Montant),
+                         test_.descendant(TestComplet::Descendant), test_.montant(TestComplet::Simultane),
+                         test_.descendant(TestComplet::Simultane));
+        termine(Termine);
+    });
+}
+
+Sortie::Flux CommandeTest::flux(bool montant) const
+{
+    const TestComplet::Phase phase = test_.phase();
+    QString etiquette = phase == TestComplet::Simultane ? QStringLiteral("simultané ") : QString();
+    etiquette += montant ? QStringLiteral("montant  ") : QStringLiteral("descendant  ");
+    return {montant ? QStringLiteral("emetteur") : QStringLiteral("recepteur"), test_.session().adresse(),
+            TestComplet::sens(phase), etiquette};
+}
+
+void CommandeTest::demarre()
+{
+    test_.demarre({reglages_.hote, reglages_.port, reglages_.attente, reglages_.duree, Session::Genre::Envoi});
+}
+
+void CommandeTest::surPhase(TestComplet::Phase phase, Session::Fin fin, const QString &remarque)
+{
+    if (!remarque.isEmpty())
+        Sortie::diagnostic(remarque.at(0).toUpper() + remarque.mid(1) + QLatin1Char('.'));
+    if (phase != TestComplet::Descendant) {
+        Sortie::Flux f = flux(true);
+        // The receiver's own count is told by the receiver's end.
+        if (test_.compteDuRecepteur(phase))
+            f.role = QStringLiteral("recepteur");
+        sortie_.resume(f, Session::motif(fin), test_.montant(phase));
+    }
+    if (phase != TestComplet::Montant)
+        sortie_.resume(flux(false), Session::motif(fin), test_.descendant(phase));
+}
+
+void CommandeTest::interromps()
+{
+    if (test_.session().connectee())
+        Sortie::diagnostic(QStringLiteral("Interrompu."));
+    test_.interromps();
+}

@@ -1,0 +1,73 @@
+#include "session/TestComplet.h"
+
+namespace {
+
+constexpr Session::Genre Genres[] = {Session::Genre::Envoi, Session::Genre::Retour, Session::Genre::Simultane};
+
+}
+
+TestComplet::TestComplet(QObject *parent)
+    : QObject(parent)
+{
+    connect(&session_, &Session::terminee, this, &TestComplet::surFin);
+    connect(&session_, &Session::impossible, this, [this](const QString &raison) {
+        enCours_ = false;
+        emit impossible(raison);
+    });
+}
+
+QString TestComplet::sens(Phase phase)
+{
+    static const char *const noms[] = {"montant", "descendant", "simultane"};
+    return QString::fromLatin1(noms[phase]);
+}
+
+void TestComplet::demarre(const Session::Reglages &reglages)
+{
+    reglages_ = reglages;
+    enCours_ = true;
+    for (int p = 0; p < NbPhases; ++p) {
+        resumes_[p][0] = resumes_[p][1] = ResumeMesure();
+        mesures_[p][0] = mesures_[p][1] = Mesure();
+        rapportes_[p] = false;
+    }
+    lance(Montant);
+}
+
+void TestComplet::lance(Phase phase)
+{
+    phase_ = phase;
+    reglages_.genre = Genres[phase];
+    emit phaseCommencee(phase);
+    session_.demarre(reglages_);
+}
+
+void TestComplet::surFin(Session::Fin fin, const QString &remarque)
+{
+    const Mesure &montant = session_.montant().mesure();
+    const std::optional<Rapport> &rapport = session_.rapport();
+    if (phase_ != Descendant) {
+        Mesure m = montant;
+        if (rapport) {
+            m = Mesure(montant.emetteur(), montant.recepteur(), montant.debut());
+            for (const qint64 s : rapport->secondes)
+                m.ajouteSeconde(s);
+            m.ajouteOctets(rapport->octets);
+            m.termine(montant.debut().addMSecs(rapport->dureeMs));
+        }
+        mesures_[phase_][0] = m;
+        resumes_[phase_][0] = m.resume();
+        rapportes_[phase_] = rapport.has_value();
+    }
+    if (phase_ != Montant) {
+        mesures_[phase_][1] = session_.descendant().mesure();
+        resumes_[phase_][1] = mesures_[phase_][1].resume();
+    }
+    emit phaseTerminee(phase_, fin, remarque);
+    if (fin == Session::Fin::Interruption || phase_ == Simultane) {
+        enCours_ = false;
+        emit termine(fin == Session::Fin::Interruption);
+        return;
+    }
+    lance(Phase(phase_ + 1));
+}

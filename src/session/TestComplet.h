@@ -1,0 +1,67 @@
+#pragma once
+
+#include "mesure/ResumeMesure.h"
+#include "session/Session.h"
+
+#include <QObject>
+
+// A complete test against one receiver, for the windows and the console
+// alike: upload with the receiver's own count (montant), download
+// (descendant), then both at once (simultane), the same seconds each, each
+// phase on a connection of its own, on one Session. An upload is told by
+// what the receiver says it received when it says it, otherwise by what this
+// machine's system took. Stops at the first phase that cannot be made, or
+// on an interruption.
+class TestComplet : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum Phase { Montant, Descendant, Simultane };
+    static constexpr int NbPhases = 3;
+
+    explicit TestComplet(QObject *parent = nullptr);
+
+    // `reglages.genre` is ignored: each phase sets its own.
+    void demarre(const Session::Reglages &reglages);
+    void interromps() { session_.interromps(); }
+
+    Session &session() { return session_; }
+    const Session &session() const { return session_; }
+    Phase phase() const { return phase_; }
+    bool enCours() const { return enCours_; }
+
+    // The figures of a phase that has ended: its upload (the receiver's
+    // count, or the seat's), its download.
+    ResumeMesure montant(Phase phase) const { return resumes_[phase][0]; }
+    ResumeMesure descendant(Phase phase) const { return resumes_[phase][1]; }
+    // Whether the upload of `phase` is the receiver's own count.
+    bool compteDuRecepteur(Phase phase) const { return rapportes_[phase]; }
+    // The measurements of a phase that has ended, as the seat made them,
+    // the upload's seconds replaced by the receiver's when it gave them.
+    const Mesure &mesureMontant(Phase phase) const { return mesures_[phase][0]; }
+    const Mesure &mesureDescendant(Phase phase) const { return mesures_[phase][1]; }
+
+    // "montant", "descendant", "simultane".
+    static QString sens(Phase phase);
+
+signals:
+    void phaseCommencee(TestComplet::Phase phase);
+    // The phase's figures are ready; `remarque` as Session says it.
+    void phaseTerminee(TestComplet::Phase phase, Session::Fin fin, const QString &remarque);
+    // Every phase has ended, or the test was interrupted.
+    void termine(bool interrompu);
+    void impossible(const QString &raison);
+
+private:
+    void lance(Phase phase);
+    void surFin(Session::Fin fin, const QString &remarque);
+
+    Session session_;
+    Session::Reglages reglages_;
+    Phase phase_ = Montant;
+    bool enCours_ = false;
+    ResumeMesure resumes_[NbPhases][2];
+    Mesure mesures_[NbPhases][2];
+    bool rapportes_[NbPhases] = {};
+};
