@@ -1,5 +1,7 @@
 #include "historique/ExportMesure.h"
 
+#include <functional>
+
 #include "support/Formatage.h"
 
 #include <QJsonArray>
@@ -63,6 +65,27 @@ QString TexteResume(const Mesure &mesure)
     l << QStringLiteral("90e centile : %1").arg(Debit(double(r.centile90())));
     l << QStringLiteral("Maximum : %1").arg(Debit(double(r.maximum())));
     return l.join(QLatin1Char('\n'));
+}
+
+QString TableauTest(const std::vector<Mesure> &phases)
+{
+    if (phases.size() != 3 || !phases.front().existe())
+        return QString();
+    const std::vector<ResumeMesure> r{phases[0].resume(), phases[1].resume(), phases[2].resume()};
+    const auto ligne = [&](const QString &nom, const std::function<double(const ResumeMesure &)> &chiffre) {
+        QString l = QStringLiteral("<tr><td>%1</td>").arg(nom);
+        for (const ResumeMesure &p : r)
+            l += QStringLiteral("<td align=\"right\">&nbsp;&nbsp;%1/s<br>%2/s</td>")
+                     .arg(FormateBits(chiffre(p)), FormateOctets(chiffre(p)));
+        return l + QStringLiteral("</tr>");
+    };
+    return QStringLiteral("<p>Test complet avec %1, le %2</p><table><tr><td></td><th>montant</th>"
+                          "<th>descendant</th><th>simultané</th></tr>")
+               .arg(phases[0].recepteur().toHtmlEscaped(),
+                    phases[0].debut().toString(QStringLiteral("dd/MM/yyyy à HH:mm"))) +
+           ligne(QStringLiteral("Moyenne"), [](const ResumeMesure &p) { return p.moyenne(); }) +
+           ligne(QStringLiteral("Maximum"), [](const ResumeMesure &p) { return double(p.maximum()); }) +
+           QStringLiteral("</table>");
 }
 
 QString HeureIso(const QDateTime &t)

@@ -17,6 +17,10 @@
 // octets and in bits. Empty before any measurement.
 QString TexteResume(const Mesure &mesure);
 
+// A complete test's three measurements (montant, descendant, simultane) side
+// by side, as a table in rich text: its means and maxima in both units.
+QString TableauTest(const std::vector<Mesure> &phases);
+
 // The mean in decimal megabits per second: "soit 287,0 Mbit/s décimaux".
 QString MegabitsDecimaux(double octetsParSeconde);
 

@@ -67,8 +67,8 @@ FenetreHistorique::FenetreHistorique(Historique *historique, QWidget *parent)
     table_ = new QTableWidget(0, NbColonnes, this);
     table_->setObjectName(QStringLiteral("table"));
     table_->setHorizontalHeaderLabels(
-        {QStringLiteral("Date"), QStringLiteral("Lieu"), QStringLiteral("Émetteur"), QStringLiteral("Durée"),
-         QStringLiteral("Moyenne"), QStringLiteral("Maximum")});
+        {QStringLiteral("Date"), QStringLiteral("Lieu"), QStringLiteral("Émetteur"), QStringLiteral("Sens"),
+         QStringLiteral("Durée"), QStringLiteral("Moyenne"), QStringLiteral("Maximum")});
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     table_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
@@ -159,6 +159,15 @@ void FenetreHistorique::recharge()
         lieu->setToolTip(f.lieu.left(500));
         table_->setItem(i, ColLieu, lieu);
         table_->setItem(i, ColEmetteur, new Cellule(f.emetteur, f.emetteur));
+        // Sorted by this column, the phases of a test stay together, in order.
+        const int phase = QStringList{QStringLiteral("montant"), QStringLiteral("descendant"),
+                                      QStringLiteral("simultane")}.indexOf(f.sens) + 1;
+        auto *sens = new Cellule(f.sens == QLatin1String("simultane") ? QStringLiteral("simultané") : f.sens,
+                                 double(f.test) * 4 + phase);
+        if (f.test != 0)
+            sens->setToolTip(QStringLiteral("Test complet du %1")
+                                 .arg(QDateTime::fromMSecsSinceEpoch(f.test).toString(QStringLiteral("dd/MM/yyyy HH:mm"))));
+        table_->setItem(i, ColSens, sens);
         table_->setItem(i, ColDuree, new Cellule(QStringLiteral("%1 s").arg(duree), double(duree)));
         table_->setItem(i, ColMoyenne, new Cellule(FormateBits(f.moyenne) + QStringLiteral("/s"), f.moyenne));
         table_->setItem(i, ColMaximum,

@@ -21,7 +21,7 @@ class FenetreHistorique : public QWidget
     Q_OBJECT
 
 public:
-    enum Colonne { ColDate, ColLieu, ColEmetteur, ColDuree, ColMoyenne, ColMaximum, NbColonnes };
+    enum Colonne { ColDate, ColLieu, ColEmetteur, ColSens, ColDuree, ColMoyenne, ColMaximum, NbColonnes };
 
     explicit FenetreHistorique(Historique *historique, QWidget *parent = nullptr);
 

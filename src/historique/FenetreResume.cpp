@@ -15,7 +15,11 @@ FenetreResume::FenetreResume(const SuiviMesure *suivi, QWidget *parent)
     texte_ = new QLabel(this);
     texte_->setTextFormat(Qt::PlainText);
     texte_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    test_ = new QLabel(this);
+    test_->setObjectName(QStringLiteral("test"));
+    test_->setTextFormat(Qt::RichText);
     auto *l = new QVBoxLayout(this);
+    l->addWidget(test_);
     l->addWidget(texte_);
     connect(suivi_, &SuiviMesure::change, this, &FenetreResume::actualise);
     actualise();
@@ -29,4 +33,7 @@ QString FenetreResume::texte() const
 void FenetreResume::actualise()
 {
     texte_->setText(TexteResume(suivi_->mesure()));
+    const QString test = TableauTest(suivi_->testCourant());
+    test_->setText(test);
+    test_->setVisible(!test.isEmpty());
 }

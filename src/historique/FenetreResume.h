@@ -21,4 +21,6 @@ private:
 
     const SuiviMesure *suivi_;
     QLabel *texte_;
+    // A complete test's three means side by side, after it.
+    QLabel *test_;
 };

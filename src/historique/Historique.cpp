@@ -154,7 +154,7 @@ bool Historique::ouvre()
     if (!q.exec(QStringLiteral("PRAGMA quick_check")) || !q.next() || q.value(0).toString() != QLatin1String("ok"))
         return indisponible(QStringLiteral("le fichier %1 est endommagé (%2). Il est laissé tel quel.")
                                 .arg(chemin_, q.isValid() ? q.value(0).toString() : q.lastError().text()));
-    if (!(version == 0 ? creeTables() : reconnaitTables()))
+    if (!(version == 0 ? creeTables() : reconnaitTables(version)))
         return false;
     ouverte_ = true;
     return true;
@@ -172,13 +172,23 @@ bool Historique::lisible()
 }
 
 // Another program's database may carry the same user_version: the file must
-// hold the table this program reads and writes, with all its columns.
-bool Historique::reconnaitTables()
+// hold the table this program reads and writes, with all its columns. A
+// history of version 1 gains the direction and the test of each measurement.
+bool Historique::reconnaitTables(int version)
 {
     QSqlQuery q(base(connexion_));
-    if (q.exec(QStringLiteral("SELECT id, debut_ms, fin_ms, emetteur, recepteur, total, moyenne, minimum, mediane, "
-                              "centile90, maximum, lieu, inachevee, secondes FROM mesures LIMIT 0")))
-        return true;
+    const QString colonnes = QStringLiteral("id, debut_ms, fin_ms, emetteur, recepteur, total, moyenne, minimum, "
+                                            "mediane, centile90, maximum, lieu, inachevee, secondes") +
+                             (version >= 2 ? QStringLiteral(", sens, test") : QString());
+    if (q.exec(QStringLiteral("SELECT %1 FROM mesures LIMIT 0").arg(colonnes))) {
+        if (version == VersionSchema)
+            return true;
+        return transaction(q, [&] {
+            return q.exec(QStringLiteral("ALTER TABLE mesures ADD COLUMN sens TEXT NOT NULL DEFAULT ''")) &&
+                   q.exec(QStringLiteral("ALTER TABLE mesures ADD COLUMN test INTEGER NOT NULL DEFAULT 0")) &&
+                   q.exec(QStringLiteral("PRAGMA user_version = %1").arg(VersionSchema));
+        });
+    }
     if (estVerrou(q.lastError()))
         return indisponible(occupe());
     return indisponible(QStringLiteral("le fichier %1 n'est pas un historique de BandePassante (table mesures "
@@ -206,6 +216,7 @@ bool Historique::creeTables()
                                      "mediane REAL NOT NULL, centile90 INTEGER NOT NULL, maximum INTEGER NOT NULL, "
                                      "lieu TEXT NOT NULL DEFAULT '', inachevee INTEGER NOT NULL, "
                                      "secondes BLOB NOT NULL, "
+                                     "sens TEXT NOT NULL DEFAULT '', test INTEGER NOT NULL DEFAULT 0, "
                                      "UNIQUE (debut_ms, emetteur, recepteur))"))
             && q.exec(QStringLiteral("PRAGMA user_version = %1").arg(VersionSchema));
     });
@@ -247,7 +258,7 @@ bool Historique::ecrit(const Ecriture &e)
     const bool ok = transaction(q, [&] {
         q.prepare(QStringLiteral(
             "INSERT INTO mesures (debut_ms, fin_ms, emetteur, recepteur, total, moyenne, minimum, mediane, "
-            "centile90, maximum, inachevee, secondes) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
+            "centile90, maximum, inachevee, secondes, sens, test) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
             "ON CONFLICT (debut_ms, emetteur, recepteur) DO UPDATE SET fin_ms = excluded.fin_ms, "
             "total = excluded.total, moyenne = excluded.moyenne, minimum = excluded.minimum, "
             "mediane = excluded.mediane, centile90 = excluded.centile90, maximum = excluded.maximum, "
@@ -256,7 +267,8 @@ bool Historique::ecrit(const Ecriture &e)
              {QVariant(r.debut().toMSecsSinceEpoch()), QVariant(r.fin().toMSecsSinceEpoch()),
               QVariant(e.mesure.emetteur()), QVariant(e.mesure.recepteur()), QVariant(r.total()),
               QVariant(r.moyenne()), QVariant(r.minimum()), QVariant(r.mediane()), QVariant(r.centile90()),
-              QVariant(r.maximum()), QVariant(e.inachevee ? 1 : 0), QVariant(blobSecondes(e.mesure.secondes()))})
+              QVariant(r.maximum()), QVariant(e.inachevee ? 1 : 0), QVariant(blobSecondes(e.mesure.secondes())),
+              QVariant(e.mesure.sens()), QVariant(e.mesure.test())})
             q.addBindValue(v);
         return q.exec();
     });
@@ -314,7 +326,8 @@ QVector<Historique::Fiche> Historique::fiches()
         return liste;
     QSqlQuery q(base(connexion_));
     if (!q.exec(QStringLiteral("SELECT id, debut_ms, fin_ms, emetteur, recepteur, lieu, total, moyenne, minimum, "
-                               "mediane, centile90, maximum, inachevee FROM mesures ORDER BY debut_ms DESC")))
+                               "mediane, centile90, maximum, inachevee, sens, test FROM mesures "
+                               "ORDER BY debut_ms DESC")))
         return liste;
     while (q.next()) {
         Fiche f;
@@ -331,6 +344,8 @@ QVector<Historique::Fiche> Historique::fiches()
         f.centile90 = q.value(10).toLongLong();
         f.maximum = q.value(11).toLongLong();
         f.inachevee = q.value(12).toBool();
+        f.sens = q.value(13).toString();
+        f.test = q.value(14).toLongLong();
         liste.push_back(f);
     }
     return liste;
@@ -341,7 +356,8 @@ std::optional<Mesure> Historique::charge(qint64 id)
     if (!lisible())
         return std::nullopt;
     QSqlQuery q(base(connexion_));
-    q.prepare(QStringLiteral("SELECT debut_ms, fin_ms, emetteur, recepteur, total, secondes FROM mesures WHERE id = ?"));
+    q.prepare(QStringLiteral(
+        "SELECT debut_ms, fin_ms, emetteur, recepteur, total, secondes, sens, test FROM mesures WHERE id = ?"));
     q.addBindValue(id);
     if (!q.exec() || !q.next())
         return std::nullopt;
@@ -349,6 +365,7 @@ std::optional<Mesure> Historique::charge(qint64 id)
     for (qint64 s : secondesBlob(q.value(5).toByteArray()))
         m.ajouteSeconde(s);
     m.ajouteOctets(q.value(4).toLongLong());
+    m.definitTest(q.value(6).toString(), q.value(7).toLongLong());
     m.termine(instant(q.value(1)));
     return m;
 }

@@ -37,7 +37,9 @@ class Historique : public QObject
 public:
     // The version of the tables this program writes, kept in the file's
     // user_version.
-    static constexpr int VersionSchema = 1;
+    // 2 adds each measurement's direction and test; a file of version 1 is
+    // brought to it when opened.
+    static constexpr int VersionSchema = 2;
     // How long one statement waits for another copy's lock.
     static constexpr int AttenteVerrouMs = 250;
     static constexpr int RelanceMs = 2000;
@@ -55,6 +57,8 @@ public:
         QString emetteur;
         QString recepteur;
         QString lieu;
+        QString sens;
+        qint64 test = 0;
         qint64 total = 0;
         double moyenne = 0;
         qint64 minimum = 0;
@@ -114,7 +118,7 @@ private:
     bool ouvre();
     bool lisible();
     bool creeTables();
-    bool reconnaitTables();
+    bool reconnaitTables(int version);
     QString refusEcriture() const;
     bool indisponible(const QString &pourquoi);
     void dit(const QString &raison);

@@ -11,10 +11,11 @@ SuiviMesure::SuiviMesure(Historique *historique, QObject *parent, int pointMs)
     connect(&point_, &QTimer::timeout, this, &SuiviMesure::pointDeControle);
 }
 
-void SuiviMesure::commence(const QString &emetteur, const QString &recepteur)
+void SuiviMesure::commence(const QString &emetteur, const QString &recepteur, const QString &sens, qint64 test)
 {
     termine();
     mesure_ = Mesure(emetteur, recepteur, QDateTime::currentDateTime());
+    mesure_.definitTest(sens, test);
     premiereSeconde_ = true;
     point_.start();
     emit change();
@@ -43,13 +44,30 @@ void SuiviMesure::termine()
         return;
     point_.stop();
     mesure_.termine(QDateTime::currentDateTime());
-    if (historique_ && mesure_.resume().dureeMs() >= DureeMinimaleMs)
+    if (historique_ && mesure_.test() == 0 && mesure_.resume().dureeMs() >= DureeMinimaleMs)
         historique_->enregistre(mesure_, false);
     emit change();
 }
 
+void SuiviMesure::testTermine(const std::vector<Mesure> &phases)
+{
+    test_ = phases;
+    for (const Mesure &m : phases) {
+        if (historique_ && m.existe() && m.resume().dureeMs() >= DureeMinimaleMs)
+            historique_->enregistre(m, false);
+    }
+    emit change();
+}
+
+std::vector<Mesure> SuiviMesure::testCourant() const
+{
+    if (test_.empty() || mesure_.test() == 0 || mesure_.test() != test_.front().test())
+        return {};
+    return test_;
+}
+
 void SuiviMesure::pointDeControle()
 {
-    if (historique_ && mesure_.enCours())
+    if (historique_ && mesure_.enCours() && mesure_.test() == 0)
         historique_->enregistre(mesure_, true);
 }

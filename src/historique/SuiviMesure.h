@@ -29,8 +29,12 @@ public:
     // period of the checkpoints.
     explicit SuiviMesure(Historique *historique, QObject *parent = nullptr, int pointMs = PointMs);
 
-    // A transmitter has just been accepted. Ends any measurement still open.
-    void commence(const QString &emetteur, const QString &recepteur);
+    // A transmitter has just been accepted, or the seat's own request began
+    // (`sens`, and `test` for a phase of a complete test). Ends any
+    // measurement still open. The phases of a test are followed, not
+    // stored: the test stores its three measurements when it ends.
+    void commence(const QString &emetteur, const QString &recepteur, const QString &sens = QString(),
+                  qint64 test = 0);
     // Bytes just read.
     void octets(qint64 n);
     // The gauge has closed a second worth `valeur` bytes.
@@ -42,6 +46,13 @@ public:
     // the first.
     const Mesure &mesure() const { return mesure_; }
 
+    // A complete test has ended: its measurements (montant, descendant,
+    // simultane) are stored as one test, and kept for the summary.
+    void testTermine(const std::vector<Mesure> &phases);
+    // The last complete test, when the measurement followed is one of its
+    // phases; empty otherwise.
+    std::vector<Mesure> testCourant() const;
+
 signals:
     // The measurement began, gained a second or ended.
     void change();
@@ -51,6 +62,7 @@ private:
 
     Historique *historique_;
     Mesure mesure_;
+    std::vector<Mesure> test_;
     bool premiereSeconde_ = false;
     QTimer point_;
 };

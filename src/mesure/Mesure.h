@@ -22,6 +22,17 @@ public:
     Mesure() = default;
     Mesure(const QString &emetteur, const QString &recepteur, const QDateTime &debut);
 
+    // Which way it went, from the seat that asked for it ("montant",
+    // "descendant", "simultane"; empty for a plain reception), and the
+    // complete test it belongs to (0: none).
+    void definitTest(const QString &sens, qint64 test)
+    {
+        sens_ = sens;
+        test_ = test;
+    }
+    QString sens() const { return sens_; }
+    qint64 test() const { return test_; }
+
     // Bytes just read.
     void ajouteOctets(qint64 octets) { total_ += octets; }
     // The bytes of a second that has just been completed.
@@ -44,6 +55,8 @@ public:
 private:
     QString emetteur_;
     QString recepteur_;
+    QString sens_;
+    qint64 test_ = 0;
     QDateTime debut_;
     QDateTime fin_;
     qint64 total_ = 0;

@@ -90,9 +90,86 @@ Form1::~Form1()
 
 void Form1::Form_Load()
 {
-    if (!form2_)
+    if (!form2_) {
         form2_ = std::make_unique<Form2>();
+        connect(form2_.get(), &Form2::MesureAutreSens, this, &Form1::MesureAutreSens);
+        connect(form2_.get(), &Form2::DemandeTest, this, &Form1::DemandeTest);
+        Suit(retour_);
+        Suit(test_.session());
+        connect(&test_, &TestComplet::termine, this, [this](bool interrompu) {
+            if (interrompu)
+                return;
+            suivi_->testTermine(test_.mesures());
+            menuMesure_->montreResume();
+        });
+        connect(&test_, &TestComplet::impossible, form2_.get(), &Form2::DitEchec);
+        connect(&retour_, &Session::impossible, form2_.get(), &Form2::DitEchec);
+    }
     form2_->show();
+}
+
+QString Form1::Occupation() const
+{
+    if (W.State() >= Winsock::sckConnected)
+        return QStringLiteral("la fenêtre Récepteur mesure déjà l'émetteur %1 : attendez la fin de sa mesure")
+            .arg(W.RemoteHostIP());
+    if (retour_.enCours())
+        return QStringLiteral("une mesure dans l'autre sens est déjà en cours");
+    if (test_.enCours())
+        return QStringLiteral("un test complet est déjà en cours");
+    return {};
+}
+
+void Form1::MesureAutreSens(const QString &cible)
+{
+    const QString occupe = Occupation();
+    if (!occupe.isEmpty()) {
+        form2_->DitEchec(occupe);
+        return;
+    }
+    retour_.demarre({cible, Protocole::Port, 10, 10, Session::Genre::Retour});
+}
+
+void Form1::DemandeTest(const QString &cible)
+{
+    const QString occupe = Occupation();
+    if (!occupe.isEmpty()) {
+        form2_->DitEchec(occupe);
+        return;
+    }
+    test_.demarre({cible, Protocole::Port, 10, 10, Session::Genre::Envoi});
+}
+
+// What comes back is charted and recorded as a transmitter's stream; the
+// chart runs meanwhile even with reception off.
+void Form1::Suit(Session &session)
+{
+    connect(&session, &Session::connexion, this, [this, &session](const QString &adresse) {
+        autreBout_ = adresse;
+        if (session.reglages().genre == Session::Genre::Envoi)
+            return;
+        if (!jauge->echantillonne()) {
+            jaugePourDemande_ = true;
+            jauge->tempo(1000);
+            jauge->setAutoLignement(true);
+        }
+        const bool phaseDeTest = &session == &test_.session();
+        suivi_->commence(adresse, session.adresseLocale(),
+                         phaseDeTest ? TestComplet::sens(test_.phase()) : QStringLiteral("descendant"),
+                         phaseDeTest ? test_.identifiant() : 0);
+    });
+    connect(&session, &Session::recu, this, [this](qint64 octets) {
+        Compte(octets);
+        TaillePaquets_ = octets;
+    });
+    const auto fin = [this] {
+        suivi_->termine();
+        if (jaugePourDemande_ && Command1->text() != QString::fromUtf8(CaptionArreter))
+            jauge->ARRET();
+        jaugePourDemande_ = false;
+    };
+    connect(&session, &Session::terminee, this, fin);
+    connect(&session, &Session::impossible, this, fin);
 }
 
 void Form1::closeEvent(QCloseEvent *event)
@@ -150,6 +227,7 @@ void Form1::W_ConnectionRequest(qint32 requestID)
     if (W.State() != Winsock::sckClosed)
         W.Close();
     if (W.Accept(requestID)) {
+        autreBout_ = W.RemoteHostIP();
         service_.commence();
         suivi_->commence(W.RemoteHostIP(), W.AdresseLocaleConnexion());
     }
@@ -209,7 +287,7 @@ void Form1::Timer1_Timer()
     QString texte;
     texte.reserve(192);
     texte += QStringLiteral("Mon IP : ") + W.LocalIP() + cr;
-    texte += QStringLiteral("Connexion : ") + W.RemoteHostIP() +
+    texte += QStringLiteral("Connexion : ") + autreBout_ +
              (service_.envoieSeulement() && W.State() >= Winsock::sckConnected ? QStringLiteral(" envoi") : QString()) + cr;
     texte += QStringLiteral("local Port : ") + QString::number(W.LocalPort()) + cr;
     texte += QStringLiteral("Données reçues : ") + FormateOctets(double(OctetsRecus_)) + QStringLiteral("/s") + cr;

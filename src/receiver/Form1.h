@@ -3,6 +3,8 @@
 #include "protocol/Protocole.h"
 #include "protocol/Winsock.h"
 #include "session/ServiceRecepteur.h"
+#include "session/Session.h"
+#include "session/TestComplet.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -31,6 +33,10 @@ class SuiviMesure;
 // A transmitter's request is served as the console serves it: asked for the
 // blocks back, the window sends them, charts what it sends and says "envoi"
 // after the requester's address.
+//
+// It also makes what the transmitter window's menu asks of a receiver: the
+// blocks back to this machine, or a complete test. It shows and records the
+// stream coming back exactly as a transmitter's; not while it serves one.
 class Form1 : public QWidget
 {
     Q_OBJECT
@@ -89,6 +95,13 @@ private:
     void Timer1_Timer();
     void Form_Resize();
     void EcouteDeNouveau();
+    // What the transmitter window's menu asks: refused, with a balloon there,
+    // while this window measures something else.
+    void MesureAutreSens(const QString &cible);
+    void DemandeTest(const QString &cible);
+    QString Occupation() const;
+    // The seat's own request, `session`, shown and recorded as it goes.
+    void Suit(Session &session);
     void Ecoute();
     void ReessaiEcoute_Timer();
 
@@ -105,6 +118,15 @@ private:
     QTimer SSID;
     QTimer Timer1;
     QTimer ReessaiEcoute;
+
+    // The seat's requests: the blocks back, a complete test.
+    Session retour_;
+    TestComplet test_;
+    // The other end of the connection measured now or last, as the second
+    // row shows it.
+    QString autreBout_;
+    // The chart was started for a request, reception being off.
+    bool jaugePourDemande_ = false;
 
     qint64 OctetsRecus_ = 0;
     qint64 TaillePaquets_ = 0;

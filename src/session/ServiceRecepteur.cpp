@@ -8,7 +8,11 @@ ServiceRecepteur::ServiceRecepteur(Winsock &w, QObject *parent)
     , w_(w)
     , emission_(w)
 {
-    connect(&emission_, &Emission::progression, this, &ServiceRecepteur::envoye);
+    // Both ways at once, the measurement stays what the receiver reads.
+    connect(&emission_, &Emission::progression, this, [this](qint64 octets) {
+        if (envoieSeulement())
+            emit envoye(octets);
+    });
     duree_.setSingleShot(true);
     duree_.setTimerType(Qt::PreciseTimer);
     // The seconds asked are over: retour ends its side after the last whole

@@ -46,7 +46,8 @@ public:
     bool envoieSeulement() const { return demande_ && demande_->genre == Demande::Genre::Retour; }
 
 signals:
-    // The system has taken `octets` more bytes of the blocks back.
+    // The system has taken `octets` more bytes of the blocks back (retour:
+    // what the receiver measures then).
     void envoye(qint64 octets);
     // The request is refused or malformed, and why: the owner closes the
     // connection at once.

@@ -187,6 +187,7 @@ void Session::W_DataArrival(qint64)
     if (flux > 0) {
         attenteRetour_.stop();
         descendant_.ajoute(flux);
+        emit recu(flux);
     }
     if (retour_.rapport() && !rapport_)
         rapport_ = retour_.rapport();

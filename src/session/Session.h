@@ -59,6 +59,8 @@ public:
     void interromps();
 
     bool rechercheEnCours() const { return recherche_ >= 0; }
+    // Started and not yet ended.
+    bool enCours() const { return actif_; }
     bool connectee() const { return connecte_; }
     // This machine's address on the connection.
     QString adresseLocale() const { return W.AdresseLocaleConnexion(); }
@@ -79,6 +81,8 @@ public:
 
 signals:
     void connexion(const QString &adresse);
+    // Bytes of the blocks back just read, for a chart.
+    void recu(qint64 octets);
     // A second of one direction, `montant` telling which.
     void seconde(bool montant, int numero, qint64 octets);
     // The measurement could not be made, and why (before any second).

@@ -26,6 +26,7 @@ void TestComplet::demarre(const Session::Reglages &reglages)
 {
     reglages_ = reglages;
     enCours_ = true;
+    identifiant_ = QDateTime::currentMSecsSinceEpoch();
     for (int p = 0; p < NbPhases; ++p) {
         resumes_[p][0] = resumes_[p][1] = ResumeMesure();
         mesures_[p][0] = mesures_[p][1] = Mesure();
@@ -70,4 +71,22 @@ void TestComplet::surFin(Session::Fin fin, const QString &remarque)
         return;
     }
     lance(Phase(phase_ + 1));
+}
+
+std::vector<Mesure> TestComplet::mesures() const
+{
+    Mesure montant = mesures_[Montant][0];
+    Mesure descendant = mesures_[Descendant][1];
+    const Mesure &a = mesures_[Simultane][0];
+    const Mesure &b = mesures_[Simultane][1];
+    Mesure simultane(a.emetteur(), a.recepteur(), a.debut());
+    for (size_t i = 0; i < std::min(a.secondes().size(), b.secondes().size()); ++i)
+        simultane.ajouteSeconde(a.secondes()[i] + b.secondes()[i]);
+    simultane.ajouteOctets(a.total() + b.total());
+    if (a.fin().isValid() && b.fin().isValid())
+        simultane.termine(std::max(a.fin(), b.fin()));
+    montant.definitTest(sens(Montant), identifiant_);
+    descendant.definitTest(sens(Descendant), identifiant_);
+    simultane.definitTest(sens(Simultane), identifiant_);
+    return {montant, descendant, simultane};
 }

@@ -42,6 +42,13 @@ public:
     const Mesure &mesureMontant(Phase phase) const { return mesures_[phase][0]; }
     const Mesure &mesureDescendant(Phase phase) const { return mesures_[phase][1]; }
 
+    // The measurements of the test, as the history keeps them: the upload,
+    // the download, and the simultaneous phase as one measurement of both
+    // directions' bytes, second by second. Each carries its direction and
+    // the test's identifier (its start, in ms since the epoch).
+    std::vector<Mesure> mesures() const;
+    qint64 identifiant() const { return identifiant_; }
+
     // "montant", "descendant", "simultane".
     static QString sens(Phase phase);
 
@@ -64,4 +71,5 @@ private:
     ResumeMesure resumes_[NbPhases][2];
     Mesure mesures_[NbPhases][2];
     bool rapportes_[NbPhases] = {};
+    qint64 identifiant_ = 0;
 };

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPalette>
 #include <QPushButton>
 
@@ -60,6 +61,22 @@ Form2::Form2()
     Command2->setObjectName(QStringLiteral("Command2"));
     Command2->setGeometry(RectTwips(120, 2160, 2295, 255));
     connect(Command2, &QPushButton::clicked, this, &Form2::Command2_Click);
+
+    autreSens_ = new QAction(this);
+    autreSens_->setObjectName(QStringLiteral("autreSens"));
+    connect(autreSens_, &QAction::triggered, this, [this] { emit MesureAutreSens(AdresseIP->text().trimmed()); });
+    test_ = new QAction(QStringLiteral("Test complet (montant, descendant, simultané)"), this);
+    menu_ = new QMenu(this);
+    menu_->addAction(autreSens_);
+    menu_->addAction(test_);
+    test_->setObjectName(QStringLiteral("testComplet"));
+    connect(test_, &QAction::triggered, this, [this] { emit DemandeTest(AdresseIP->text().trimmed()); });
+    Command1->setToolTip(QStringLiteral("Clic droit : mesurer dans l'autre sens, ou test complet"));
+    for (QWidget *w : std::initializer_list<QWidget *>{this, Command1, AdresseIP, ListeServeur, Label2}) {
+        w->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(w, &QWidget::customContextMenuRequested, this,
+                [this, w](const QPoint &position) { MenuActions(w, position); });
+    }
 
     setTabOrder(Command1, AdresseIP);
     setTabOrder(AdresseIP, ListeServeur);
@@ -262,6 +279,21 @@ void Form2::TraiteDatagramme(const QByteArray &datagramme)
 {
     if (const std::optional<QString> serveur = serveurs_.Nouveau(datagramme))
         ListeServeur->addItem(*serveur);
+}
+
+void Form2::MenuActions(QWidget *source, const QPoint &position)
+{
+    autreSens_->setText(QStringLiteral("Mesurer dans l'autre sens (%1 → cette machine)")
+                            .arg(AdresseIP->text().trimmed().left(64)));
+    // Shown without a loop of its own: the send loop, below on the stack
+    // while the window transmits, keeps sending meanwhile.
+    auto *vue = qobject_cast<QAbstractScrollArea *>(source);
+    menu_->popup((vue ? vue->viewport() : source)->mapToGlobal(position));
+}
+
+void Form2::DitEchec(const QString &raison)
+{
+    Bulle::Montre(AdresseIP, raison);
 }
 
 void Form2::ListeServeur_Click()

@@ -10,7 +10,9 @@
 #include <QTimer>
 #include <QWidget>
 
+class QAction;
 class QLabel;
+class QMenu;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
@@ -34,6 +36,11 @@ class QPushButton;
 // Only the attempt that the window waits for may turn it "Connecté": a
 // connection that completes after its attempt was abandoned or failed is
 // closed at once.
+//
+// A right click on the window (or its Menu key) offers, for the address in
+// the box, the blocks back from that receiver to this machine, or a complete
+// test; the window only asks for them (MesureAutreSens, DemandeTest): the
+// receiver window of this program makes and shows them.
 class Form2 : public QWidget
 {
     Q_OBJECT
@@ -65,6 +72,14 @@ public:
     // directly.
     void TraiteDatagramme(const QByteArray &datagramme);
 
+    // Says, in a balloon at the address box, why a measurement asked from
+    // the menu cannot start or failed.
+    void DitEchec(const QString &raison);
+
+signals:
+    void MesureAutreSens(const QString &cible);
+    void DemandeTest(const QString &cible);
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 
@@ -81,6 +96,7 @@ private:
     void Clignotement_Timer();
     void WssidReceptor_DataArrival(qint64 bytesTotal);
     void ListeServeur_Click();
+    void MenuActions(QWidget *source, const QPoint &position);
 
     QString Etat() const;
     void DemandeConnexion();
@@ -94,6 +110,9 @@ private:
     QListWidget *ListeServeur;
     QLabel *Label2;
     QPushButton *Command2;
+    QAction *autreSens_;
+    QAction *test_;
+    QMenu *menu_;
     Winsock W{Winsock::Genre::Tcp, this};
     Winsock WssidReceptor{Winsock::Genre::Udp, this};
     QTimer Clignotement{this};
