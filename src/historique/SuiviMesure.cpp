@@ -1,7 +1,6 @@
 #include "historique/SuiviMesure.h"
 
 #include "historique/Historique.h"
-#include "support/Arrondi.h"
 
 SuiviMesure::SuiviMesure(Historique *historique, QObject *parent, int pointMs)
     : QObject(parent)
@@ -9,43 +8,26 @@ SuiviMesure::SuiviMesure(Historique *historique, QObject *parent, int pointMs)
 {
     point_.setInterval(pointMs);
     connect(&point_, &QTimer::timeout, this, &SuiviMesure::pointDeControle);
+    connect(&chronique_, &Chronique::seconde, this, &SuiviMesure::change);
 }
 
 void SuiviMesure::commence(const QString &emetteur, const QString &recepteur, const QString &sens, qint64 test)
 {
     termine();
-    mesure_ = Mesure(emetteur, recepteur, QDateTime::currentDateTime());
-    mesure_.definitTest(sens, test);
-    premiereSeconde_ = true;
+    chronique_.commence(emetteur, recepteur);
+    chronique_.definitTest(sens, test);
     point_.start();
-    emit change();
-}
-
-void SuiviMesure::octets(qint64 n)
-{
-    if (mesure_.enCours())
-        mesure_.ajouteOctets(n);
-}
-
-void SuiviMesure::seconde(double valeur)
-{
-    if (!mesure_.enCours())
-        return;
-    if (premiereSeconde_)
-        premiereSeconde_ = false;
-    else
-        mesure_.ajouteSeconde(ArrondiPair64(valeur));
     emit change();
 }
 
 void SuiviMesure::termine()
 {
-    if (!mesure_.enCours())
+    if (!mesure().enCours())
         return;
     point_.stop();
-    mesure_.termine(QDateTime::currentDateTime());
-    if (historique_ && mesure_.test() == 0 && mesure_.resume().dureeMs() >= DureeMinimaleMs)
-        historique_->enregistre(mesure_, false);
+    chronique_.termine();
+    if (historique_ && mesure().test() == 0 && mesure().resume().dureeMs() >= DureeMinimaleMs)
+        historique_->enregistre(mesure(), false);
     emit change();
 }
 
@@ -61,13 +43,13 @@ void SuiviMesure::testTermine(const std::vector<Mesure> &phases)
 
 std::vector<Mesure> SuiviMesure::testCourant() const
 {
-    if (test_.empty() || mesure_.test() == 0 || mesure_.test() != test_.front().test())
+    if (test_.empty() || mesure().test() == 0 || mesure().test() != test_.front().test())
         return {};
     return test_;
 }
 
 void SuiviMesure::pointDeControle()
 {
-    if (historique_ && mesure_.enCours() && mesure_.test() == 0)
-        historique_->enregistre(mesure_, true);
+    if (historique_ && mesure().enCours() && mesure().test() == 0)
+        historique_->enregistre(mesure(), true);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "mesure/Mesure.h"
+#include "session/Chronique.h"
 
 #include <QObject>
 #include <QTimer>
@@ -10,13 +11,9 @@ class Historique;
 // Follows the receiver's measurement from a transmitter's connection until
 // it leaves, and stores it in the history when it ends (if it lasted at
 // least DureeMinimaleMs) and every minute while it runs, so that a crash
-// loses at most the last minute.
-//
-// Which seconds are complete: the gauge's tick runs freely, so the first
-// tick after the connection closes a second that began before it, and the
-// time after the last tick is a second cut short. Both count in the total
-// and the mean (their bytes and their time) but not among the seconds: the
-// first tick after the start is skipped, and nothing is added at the end.
+// loses at most the last minute. Its seconds are counted by a Chronique,
+// from the connection on, as the console counts them; the time after the
+// last complete second counts in the total and the mean only.
 class SuiviMesure : public QObject
 {
     Q_OBJECT
@@ -36,15 +33,13 @@ public:
     void commence(const QString &emetteur, const QString &recepteur, const QString &sens = QString(),
                   qint64 test = 0);
     // Bytes just read.
-    void octets(qint64 n);
-    // The gauge has closed a second worth `valeur` bytes.
-    void seconde(double valeur);
+    void octets(qint64 n) { chronique_.ajoute(n); }
     // The transmitter left, reception stopped or the program ends.
     void termine();
 
     // The measurement running, or the last one; existe() is false before
     // the first.
-    const Mesure &mesure() const { return mesure_; }
+    const Mesure &mesure() const { return chronique_.mesure(); }
 
     // A complete test has ended: its measurements (montant, descendant,
     // simultane) are stored as one test, and kept for the summary.
@@ -61,8 +56,7 @@ private:
     void pointDeControle();
 
     Historique *historique_;
-    Mesure mesure_;
+    Chronique chronique_;
     std::vector<Mesure> test_;
-    bool premiereSeconde_ = false;
     QTimer point_;
 };

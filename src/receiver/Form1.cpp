@@ -273,7 +273,6 @@ void Form1::W_Error(int, const QString &)
 void Form1::Joge_ChangementValeur(double &Valeur)
 {
     OctetsRecus_ = ArrondiPair64(Valeur);
-    suivi_->seconde(Valeur);
 }
 
 void Form1::SSID_Timer()

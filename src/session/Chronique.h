@@ -33,6 +33,8 @@ public:
     void definitReleve(std::function<void()> releve) { releve_ = std::move(releve); }
     // Closes the measurement. Nothing when none runs.
     void termine();
+    // The direction and the test of the measurement running (see Mesure).
+    void definitTest(const QString &sens, qint64 test) { mesure_.definitTest(sens, test); }
 
     bool enCours() const { return mesure_.enCours(); }
     const Mesure &mesure() const { return mesure_; }
