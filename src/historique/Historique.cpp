@@ -268,7 +268,8 @@ bool Historique::ecrit(const Ecriture &e)
               QVariant(e.mesure.emetteur()), QVariant(e.mesure.recepteur()), QVariant(r.total()),
               QVariant(r.moyenne()), QVariant(r.minimum()), QVariant(r.mediane()), QVariant(r.centile90()),
               QVariant(r.maximum()), QVariant(e.inachevee ? 1 : 0), QVariant(blobSecondes(e.mesure.secondes())),
-              QVariant(e.mesure.sens()), QVariant(e.mesure.test())})
+              // A null text would be bound as NULL.
+              QVariant(e.mesure.sens().isNull() ? QStringLiteral("") : e.mesure.sens()), QVariant(e.mesure.test())})
             q.addBindValue(v);
         return q.exec();
     });

@@ -206,6 +206,29 @@ private slots:
         QVERIFY(fenetre.etat().contains(chemin));
     }
 
+    // A history of the first version is brought to the second, its
+    // measurements kept, with no direction and no test.
+    void versionPrecedente()
+    {
+        const QString chemin = fichier(QStringLiteral("version1.sqlite"));
+        QVERIFY(executeSql(chemin, {QStringLiteral(
+            "CREATE TABLE mesures (id INTEGER PRIMARY KEY, debut_ms INTEGER NOT NULL, fin_ms INTEGER NOT NULL, "
+            "emetteur TEXT NOT NULL, recepteur TEXT NOT NULL, total INTEGER NOT NULL, moyenne REAL NOT NULL, "
+            "minimum INTEGER NOT NULL, mediane REAL NOT NULL, centile90 INTEGER NOT NULL, maximum INTEGER NOT NULL, "
+            "lieu TEXT NOT NULL DEFAULT '', inachevee INTEGER NOT NULL, secondes BLOB NOT NULL, "
+            "UNIQUE (debut_ms, emetteur, recepteur))"),
+            QStringLiteral("INSERT INTO mesures VALUES (1, 0, 5000, '10.44.0.2', '', 50, 10, 10, 10, 10, 10, 'cave', "
+                           "0, x'')"),
+            QStringLiteral("PRAGMA user_version = 1")}));
+        Historique h(chemin);
+        QVERIFY2(h.disponible(), qPrintable(h.raison()));
+        QCOMPARE(h.fiches().size(), 1);
+        QCOMPARE(h.fiches().front().lieu, QStringLiteral("cave"));
+        QCOMPARE(h.fiches().front().sens, QString());
+        QVERIFY(h.enregistre(mesure(QStringLiteral("10.44.0.3"), QDateTime::currentDateTime(), 3, 1), false));
+        QCOMPARE(h.fiches().size(), 2);
+    }
+
     void versionPlusRecente()
     {
         const QString chemin = fichier(QStringLiteral("recente.sqlite"));
