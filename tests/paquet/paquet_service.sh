@@ -11,7 +11,7 @@ if ! command -v systemd-analyze >/dev/null || ! systemd-analyze --version >/dev/
     exit 77
 fi
 
-grep -q '^ExecStart=/[^ ]*/bandepassante-console recevoir$' "$unite" \
+grep -q '^ExecStart=/[^ ]*/bandepassante-console recevoir \$OPTIONS$' "$unite" \
     || { echo "ÉCHEC : l'unité ne lance pas bandepassante-console recevoir" >&2; exit 1; }
 
 dossier=$(mktemp -d)
