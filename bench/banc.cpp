@@ -24,11 +24,11 @@
 // the window's process while its processor time is weighed;
 // the receiver modes print each one-second sample with the time it closed.
 #include "SandboxGuard.h"
-#include "gauge/Joge.h"
-#include "protocol/AdresseSocket.h"
-#include "protocol/Protocole.h"
-#include "receiver/Form1.h"
-#include "transmitter/Form2.h"
+#include "jauge/Joge.h"
+#include "protocole/AdresseSocket.h"
+#include "protocole/Protocole.h"
+#include "recepteur/Form1.h"
+#include "emetteur/Form2.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,5 +1,5 @@
-#include "receiver/Demarrage.h"
-#include "receiver/Form1.h"
+#include "recepteur/Demarrage.h"
+#include "recepteur/Form1.h"
 
 #include <QApplication>
 

@@ -2,7 +2,7 @@
 
 #include "console/Commande.h"
 #include "console/Sortie.h"
-#include "protocol/Demande.h"
+#include "protocole/Demande.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

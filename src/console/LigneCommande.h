@@ -1,6 +1,6 @@
 #pragma once
 
-#include "protocol/Protocole.h"
+#include "protocole/Protocole.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,9 +1,9 @@
 #include "console/Recepteur.h"
 
 #include "console/Sortie.h"
-#include "protocol/Annonce.h"
-#include "protocol/Protocole.h"
-#include "protocol/RaisonEchec.h"
+#include "protocole/Annonce.h"
+#include "protocole/Protocole.h"
+#include "protocole/RaisonEchec.h"
 
 Recepteur::Recepteur(const LigneCommande::Reglages &reglages, Sortie &sortie)
     : reglages_(reglages)

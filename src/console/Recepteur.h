@@ -3,7 +3,7 @@
 #include "console/Commande.h"
 #include "console/LigneCommande.h"
 #include "console/ChroniqueMesure.h"
-#include "protocol/Winsock.h"
+#include "protocole/Winsock.h"
 #include "session/ServiceRecepteur.h"
 
 #include <QTimer>

@@ -1,7 +1,7 @@
 #include "console/Serveurs.h"
 
 #include "console/Sortie.h"
-#include "protocol/Protocole.h"
+#include "protocole/Protocole.h"
 
 #include <optional>
 

@@ -2,8 +2,8 @@
 
 #include "console/Commande.h"
 #include "console/LigneCommande.h"
-#include "protocol/ServeursConnus.h"
-#include "protocol/Winsock.h"
+#include "protocole/ServeursConnus.h"
+#include "protocole/Winsock.h"
 
 #include <QElapsedTimer>
 #include <QTimer>

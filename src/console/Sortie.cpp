@@ -2,8 +2,8 @@
 
 #include "console/LigneJson.h"
 #include "mesure/ResumeMesure.h"
-#include "support/Formatage.h"
-#include "support/Neutralise.h"
+#include "outils/Formatage.h"
+#include "outils/Neutralise.h"
 
 #include <cerrno>
 #include <cstring>

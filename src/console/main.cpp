@@ -7,7 +7,7 @@
 #include "console/Signaux.h"
 #include "console/Sortie.h"
 #include "console/CommandeTest.h"
-#include "protocol/FinConnexion.h"
+#include "protocole/FinConnexion.h"
 
 #include <QCoreApplication>
 #include <QTimer>

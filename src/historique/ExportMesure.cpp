@@ -2,7 +2,7 @@
 
 #include <functional>
 
-#include "support/Formatage.h"
+#include "outils/Formatage.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

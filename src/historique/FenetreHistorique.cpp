@@ -4,7 +4,7 @@
 #include "historique/ExportMesure.h"
 #include "historique/GraphiqueHistorique.h"
 #include "historique/ImageMesure.h"
-#include "support/Formatage.h"
+#include "outils/Formatage.h"
 
 #include <QFileDialog>
 #include <QHBoxLayout>

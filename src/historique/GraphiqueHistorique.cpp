@@ -1,6 +1,6 @@
 #include "historique/GraphiqueHistorique.h"
 
-#include "support/Formatage.h"
+#include "outils/Formatage.h"
 
 #include <QPainter>
 #include <QPainterPath>

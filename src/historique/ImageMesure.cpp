@@ -1,8 +1,8 @@
 #include "historique/ImageMesure.h"
 
-#include "gauge/JogeDessin.h"
+#include "jauge/JogeDessin.h"
 #include "historique/ExportMesure.h"
-#include "support/Formatage.h"
+#include "outils/Formatage.h"
 
 #include <QFontMetrics>
 #include <QBuffer>

@@ -1,13 +1,13 @@
 #include "historique/MenuMesure.h"
 
-#include "gauge/Joge.h"
+#include "jauge/Joge.h"
 #include "historique/DialoguesMesure.h"
 #include "historique/ExportMesure.h"
 #include "historique/FenetreHistorique.h"
 #include "historique/FenetreResume.h"
 #include "historique/ImageMesure.h"
 #include "historique/SuiviMesure.h"
-#include "support/Formatage.h"
+#include "outils/Formatage.h"
 
 #include <QClipboard>
 #include <QContextMenuEvent>

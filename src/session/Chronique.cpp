@@ -1,6 +1,6 @@
 #include "session/Chronique.h"
 
-#include "support/Arrondi.h"
+#include "outils/Arrondi.h"
 
 Chronique::Chronique(QObject *parent)
     : QObject(parent)

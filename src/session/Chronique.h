@@ -1,6 +1,6 @@
 #pragma once
 
-#include "gauge/JogeModele.h"
+#include "jauge/JogeModele.h"
 #include "mesure/Mesure.h"
 
 #include <QObject>

@@ -1,7 +1,7 @@
 #include "session/Emission.h"
 
-#include "protocol/Protocole.h"
-#include "protocol/Winsock.h"
+#include "protocole/Protocole.h"
+#include "protocole/Winsock.h"
 
 namespace {
 

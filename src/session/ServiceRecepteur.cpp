@@ -1,7 +1,7 @@
 #include "session/ServiceRecepteur.h"
 
 #include "mesure/Mesure.h"
-#include "protocol/Winsock.h"
+#include "protocole/Winsock.h"
 
 ServiceRecepteur::ServiceRecepteur(Winsock &w, QObject *parent)
     : QObject(parent)

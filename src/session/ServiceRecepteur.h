@@ -1,6 +1,6 @@
 #pragma once
 
-#include "protocol/Demande.h"
+#include "protocole/Demande.h"
 #include "session/Emission.h"
 
 #include <QObject>

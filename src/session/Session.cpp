@@ -1,7 +1,7 @@
 #include "session/Session.h"
 
-#include "protocol/RaisonEchec.h"
-#include "support/Neutralise.h"
+#include "protocole/RaisonEchec.h"
+#include "outils/Neutralise.h"
 
 #include <QHostAddress>
 #include <QHostInfo>

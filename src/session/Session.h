@@ -1,8 +1,8 @@
 #pragma once
 
-#include "protocol/Demande.h"
-#include "protocol/Protocole.h"
-#include "protocol/Winsock.h"
+#include "protocole/Demande.h"
+#include "protocole/Protocole.h"
+#include "protocole/Winsock.h"
 #include "session/Chronique.h"
 #include "session/Emission.h"
 

@@ -3,11 +3,11 @@
 // their exit codes, an interruption mid-measurement, the listing among junk
 // datagrams, and a start with no display at all.
 
-#include "../transmitter/OutilsEmetteur.h"
+#include "../emetteur/OutilsEmetteur.h"
 #include "OutilsConsole.h"
 #include "Reinitialise.h"
 #include "SandboxGuard.h"
-#include "receiver/Form1.h"
+#include "recepteur/Form1.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -4,10 +4,10 @@
 // receiver through the presence datagram.
 
 #include "HoteB.h"
-#include "../transmitter/OutilsEmetteur.h"
+#include "../emetteur/OutilsEmetteur.h"
 #include "OutilsConsole.h"
 #include "SandboxGuard.h"
-#include "receiver/Form1.h"
+#include "recepteur/Form1.h"
 
 #include <QApplication>
 #include <QListWidget>

@@ -5,13 +5,13 @@
 
 #include "HoteB.h"
 #include "../console/OutilsConsole.h"
-#include "../transmitter/OutilsEmetteur.h"
+#include "../emetteur/OutilsEmetteur.h"
 #include "SandboxGuard.h"
 #include "historique/FenetreResume.h"
 #include "historique/Historique.h"
 #include "historique/MenuMesure.h"
 #include "historique/SuiviMesure.h"
-#include "receiver/Form1.h"
+#include "recepteur/Form1.h"
 
 #include <QApplication>
 #include <QLabel>

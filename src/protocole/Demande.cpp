@@ -1,0 +1,153 @@
+#include "protocole/Demande.h"
+
+#include "protocole/Protocole.h"
+
+#include <QList>
+
+#include <limits>
+
+namespace {
+
+constexpr const char *Genres[] = {"retour", "envoi", "simultane"};
+constexpr char FinLigne[] = "\r\n";
+
+// A whole number written in decimal digits only, within [0, maximum].
+std::optional<qint64> nombre(QByteArrayView texte, qint64 maximum)
+{
+    if (texte.isEmpty() || texte.size() > 19)
+        return std::nullopt;
+    qint64 n = 0;
+    for (const char c : texte) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        n = n * 10 + (c - '0');
+    }
+    if (n > maximum)
+        return std::nullopt;
+    return n;
+}
+
+// The words of a line after the prefix, without its ending; nothing when
+// the prefix or the ending is missing.
+std::optional<QList<QByteArrayView>> mots(QByteArrayView ligne)
+{
+    if (ligne.endsWith(FinLigne))
+        ligne.chop(2);
+    if (!ligne.startsWith(Protocole::PrefixeDemande) || ligne.contains('\r') || ligne.contains('\n'))
+        return std::nullopt;
+    QList<QByteArrayView> liste;
+    for (QByteArrayView reste = ligne.sliced(Protocole::LongueurPrefixeDemande);;) {
+        const qsizetype espace = reste.indexOf(' ');
+        liste << reste.first(espace < 0 ? reste.size() : espace);
+        if (espace < 0)
+            return liste;
+        reste = reste.sliced(espace + 1);
+    }
+}
+
+}
+
+const char *Demande::nom(Genre genre)
+{
+    return Genres[int(genre)];
+}
+
+QByteArray Demande::ligne() const
+{
+    return QByteArray(Protocole::PrefixeDemande) + nom(genre) + ' ' + QByteArray::number(secondes) + FinLigne;
+}
+
+LectureDemande::Etat LectureDemande::ajoute(QByteArrayView octets)
+{
+    if (etat_ != Etat::Attente)
+        return etat_;
+    lus_.append(octets);
+    const QByteArrayView prefixe(Protocole::PrefixeDemande, Protocole::LongueurPrefixeDemande);
+    const qsizetype commun = std::min(lus_.size(), prefixe.size());
+    if (QByteArrayView(lus_).first(commun) != prefixe.first(commun)) {
+        etat_ = Etat::Flux;
+        return etat_;
+    }
+    const qsizetype fin = lus_.indexOf(FinLigne);
+    if (fin < 0 || fin + 2 > Protocole::LongueurDemandeMax) {
+        if (lus_.size() >= Protocole::LongueurDemandeMax)
+            etat_ = Etat::Invalide;
+        return etat_;
+    }
+    const std::optional<QList<QByteArrayView>> m = mots(QByteArrayView(lus_).first(fin + 2));
+    etat_ = Etat::Invalide;
+    if (!m || m->size() != 2)
+        return etat_;
+    const std::optional<qint64> secondes = nombre(m->at(1), Protocole::DemandeSecondesMax);
+    if (!secondes || *secondes < Protocole::DemandeSecondesMin)
+        return etat_;
+    for (int g = 0; g < 3; ++g) {
+        if (m->at(0) == Genres[g]) {
+            demande_ = {Demande::Genre(g), int(*secondes)};
+            etat_ = Etat::Demande;
+            lus_.remove(0, fin + 2);
+        }
+    }
+    return etat_;
+}
+
+QByteArray Rapport::ligne() const
+{
+    QByteArray texte = QByteArray(Protocole::PrefixeDemande) + "rapport " + QByteArray::number(octets) + ' ' +
+                       QByteArray::number(dureeMs);
+    const size_t n = std::min(secondes.size(), size_t(Protocole::RapportSecondesMax));
+    for (size_t i = 0; i < n; ++i)
+        texte += ' ' + QByteArray::number(secondes[i]);
+    return texte + FinLigne;
+}
+
+std::optional<Rapport> Rapport::lit(QByteArrayView ligne)
+{
+    const std::optional<QList<QByteArrayView>> m = mots(ligne);
+    if (!m || m->size() < 3 || m->size() > 3 + Protocole::RapportSecondesMax || m->at(0) != "rapport")
+        return std::nullopt;
+    constexpr qint64 Max = std::numeric_limits<qint64>::max() / 8;
+    Rapport r;
+    const std::optional<qint64> octets = nombre(m->at(1), Max);
+    const std::optional<qint64> duree = nombre(m->at(2), Max);
+    if (!octets || !duree)
+        return std::nullopt;
+    r.octets = *octets;
+    r.dureeMs = *duree;
+    for (qsizetype i = 3; i < m->size(); ++i) {
+        const std::optional<qint64> s = nombre(m->at(i), Max);
+        if (!s)
+            return std::nullopt;
+        r.secondes.push_back(*s);
+    }
+    return r;
+}
+
+qint64 LectureRetour::ajoute(QByteArrayView octets)
+{
+    qint64 flux = 0;
+    while (!octets.isEmpty() && !rapport_ && !fautif_) {
+        if (!dansRapport_) {
+            if (dansBloc_ == 0 && octets.front() == Protocole::PrefixeDemande[0]) {
+                dansRapport_ = true;
+                continue;
+            }
+            // The rest of the current block, or of what came.
+            const qint64 n = std::min<qint64>(octets.size(), Protocole::LongueurBloc - dansBloc_);
+            flux += n;
+            dansBloc_ = (dansBloc_ + n) % Protocole::LongueurBloc;
+            octets = octets.sliced(n);
+            continue;
+        }
+        const qsizetype fin = octets.indexOf('\n');
+        ligne_.append(octets.first(fin < 0 ? octets.size() : fin + 1));
+        octets = fin < 0 ? QByteArrayView() : octets.sliced(fin + 1);
+        if (ligne_.size() > Protocole::LongueurRapportMax) {
+            fautif_ = true;
+        } else if (fin >= 0) {
+            rapport_ = Rapport::lit(ligne_);
+            fautif_ = !rapport_;
+        }
+    }
+    return flux;
+}

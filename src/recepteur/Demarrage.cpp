@@ -1,0 +1,106 @@
+#include "recepteur/Demarrage.h"
+
+#include <QCommandLineParser>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace Demarrage {
+
+namespace {
+
+QtMessageHandler gestionnairePrecedent = nullptr;
+
+// The settings that chose the display, as they were given.
+std::string Reglages()
+{
+    std::string texte;
+    for (const char *variable : {"QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "DISPLAY"}) {
+        const char *valeur = std::getenv(variable);
+        if (valeur && *valeur)
+            texte += std::string(texte.empty() ? "" : ", ") + variable + '=' + valeur;
+    }
+    return texte;
+}
+
+void SurMessage(QtMsgType type, const QMessageLogContext &contexte, const QString &message)
+{
+    if (type != QtFatalMsg) {
+        gestionnairePrecedent(type, contexte, message);
+        return;
+    }
+    std::fprintf(stderr,
+                 "bandepassante : l'affichage graphique ne s'ouvre pas (%s) ; bandepassante-console mesure le "
+                 "débit sans affichage.\n",
+                 Reglages().c_str());
+    std::_Exit(1);
+}
+
+void Nomme()
+{
+    QCoreApplication::setApplicationName(QStringLiteral("bandepassante"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(BANDEPASSANTE_VERSION));
+}
+
+} // namespace
+
+bool AffichageDisponible(int argc, char *argv[])
+{
+    for (const char *variable : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        const char *valeur = std::getenv(variable);
+        if (valeur && *valeur)
+            return true;
+    }
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "-platform") == 0 || std::strcmp(argv[i], "--platform") == 0)
+            return true;
+    }
+    return false;
+}
+
+void LitLigneCommande(const QCoreApplication &app)
+{
+    Nomme();
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Mesure le débit TCP réel d'un lien de réseau local entre deux machines : "
+        "la fenêtre \"Récepteur\" reçoit sur le port 4444, la fenêtre \"Emetteur\" lui envoie."));
+    // Qt's own option texts are English; these speak the program's language.
+    const QCommandLineOption aide({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Affiche cette aide et termine."));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")}, QStringLiteral("Affiche la version et termine."));
+    parser.addOption(aide);
+    parser.addOption(version);
+    if (!parser.parse(app.arguments()) || !parser.positionalArguments().isEmpty()) {
+        const QString erreur = parser.positionalArguments().isEmpty()
+            ? parser.errorText()
+            : QStringLiteral("argument inattendu : %1").arg(parser.positionalArguments().constFirst());
+        std::fprintf(stderr, "bandepassante : %s\n\n%s", qPrintable(erreur), qPrintable(parser.helpText()));
+        std::exit(2);
+    }
+    if (parser.isSet(aide))
+        parser.showHelp(0);
+    if (parser.isSet(version))
+        parser.showVersion();
+}
+
+void SurveilleOuverture()
+{
+    gestionnairePrecedent = qInstallMessageHandler(SurMessage);
+}
+
+void FinOuverture()
+{
+    qInstallMessageHandler(gestionnairePrecedent);
+}
+
+int SansAffichage(int argc, char *argv[])
+{
+    const QCoreApplication app(argc, argv);
+    LitLigneCommande(app);
+    std::fprintf(stderr, "%s\n", MessageSansAffichage);
+    return 1;
+}
+
+} // namespace Demarrage

@@ -1,0 +1,328 @@
+#include "recepteur/Form1.h"
+
+#include "jauge/Joge.h"
+#include "historique/Historique.h"
+#include "historique/MenuMesure.h"
+#include "historique/SuiviMesure.h"
+#include "protocole/Annonce.h"
+#include "protocole/Protocole.h"
+#include "recepteur/Etiquette.h"
+#include "outils/Arrondi.h"
+#include "outils/Evenements.h"
+#include "outils/Formatage.h"
+#include "outils/Twips.h"
+#include "emetteur/Form2.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QPushButton>
+
+Form1::Form1()
+{
+    setWindowTitle(QStringLiteral("Récepteur"));
+    setGeometry(RectTwips(4800, 1650, 2745, 5415));
+
+    Command1 = new QPushButton(QString::fromUtf8(CaptionDemarrer), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1->setGeometry(RectTwips(120, 120, 2415, 315));
+    connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
+
+    infos = new Etiquette(QStringLiteral("infos"), this);
+    infos->setObjectName(QStringLiteral("infos"));
+    infos->setGeometry(RectTwips(120, 480, 2535, 1455));
+    // Seven rows of 13 pixels and the widest figures (1023,9 Mb/s) fit the
+    // label's 169 x 97 pixels.
+    PoliceCompacte(infos);
+
+    jauge = new Joge(this);
+    jauge->setObjectName(QStringLiteral("Joge"));
+    jauge->setGeometry(RectTwips(120, 1920, 2535, 3615));
+    connect(jauge, &Joge::ChangementValeur, this, &Form1::Joge_ChangementValeur);
+
+    Alerte = new QLabel(QStringLiteral("Port %1 indisponible :\nréception impossible").arg(Protocole::Port), this);
+    Alerte->setObjectName(QStringLiteral("Alerte"));
+    Alerte->setTextFormat(Qt::PlainText);
+    Alerte->setWordWrap(true);
+    Alerte->setAlignment(Qt::AlignCenter);
+    Alerte->setStyleSheet(QStringLiteral("QLabel { color: #FFFF00; background: #800000; font-weight: bold; }"));
+    Alerte->setGeometry(RectTwips(120, 1920, 2535, 600));
+    Alerte->hide();
+
+    W.setObjectName(QStringLiteral("W"));
+    W.setLocalPort(Protocole::Port);
+    // A transmitter that delivers nothing for this long loses the single slot.
+    W.setSilenceMax(SilenceMaxMs);
+    connect(&W, &Winsock::ConnectionRequest, this, &Form1::W_ConnectionRequest);
+    connect(&W, &Winsock::DataArrival, this, &Form1::W_DataArrival);
+    connect(&W, &Winsock::Closed, this, &Form1::W_Close);
+    connect(&W, &Winsock::Error, this, &Form1::W_Error);
+    connect(&service_, &ServiceRecepteur::envoye, this, &Form1::Compte);
+    connect(&service_, &ServiceRecepteur::refus, this, &Form1::EcouteDeNouveau);
+    Wssid.setObjectName(QStringLiteral("Wssid"));
+
+    SSID.setInterval(Protocole::PremiereAnnonceMs);
+    connect(&SSID, &QTimer::timeout, this, &Form1::SSID_Timer);
+    SSID.start();
+    Timer1.setInterval(30);
+    connect(&Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
+    Timer1.start();
+    ReessaiEcoute.setObjectName(QStringLiteral("ReessaiEcoute"));
+    ReessaiEcoute.setInterval(ReessaiEcouteMs);
+    connect(&ReessaiEcoute, &QTimer::timeout, this, &Form1::ReessaiEcoute_Timer);
+
+    historique_ = new Historique(Historique::CheminParDefaut(), this);
+    suivi_ = new SuiviMesure(historique_, this);
+    menuMesure_ = new MenuMesure(this, jauge, {jauge, infos}, suivi_, historique_);
+    // Whichever window is closed, the measurement running is stored before
+    // the program ends, waiting a few seconds for another copy's lock.
+    DefinitAvantFin([this] {
+        suivi_->termine();
+        historique_->ecritAttente(5000);
+    });
+
+    Form_Load();
+}
+
+Form1::~Form1()
+{
+    DefinitAvantFin(nullptr);
+}
+
+void Form1::Form_Load()
+{
+    if (!form2_) {
+        form2_ = std::make_unique<Form2>();
+        connect(form2_.get(), &Form2::MesureAutreSens, this, &Form1::MesureAutreSens);
+        connect(form2_.get(), &Form2::DemandeTest, this, &Form1::DemandeTest);
+        Suit(retour_);
+        Suit(test_.session());
+        connect(&test_, &TestComplet::termine, this, [this](bool interrompu) {
+            if (interrompu)
+                return;
+            suivi_->testTermine(test_.mesures());
+            menuMesure_->montreResume();
+        });
+        connect(&test_, &TestComplet::impossible, form2_.get(), &Form2::DitEchec);
+        connect(&retour_, &Session::impossible, form2_.get(), &Form2::DitEchec);
+    }
+    form2_->show();
+}
+
+QString Form1::Occupation() const
+{
+    if (W.State() >= Winsock::sckConnected)
+        return QStringLiteral("la fenêtre Récepteur mesure déjà l'émetteur %1 : attendez la fin de sa mesure")
+            .arg(W.RemoteHostIP());
+    if (retour_.enCours())
+        return QStringLiteral("une mesure dans l'autre sens est déjà en cours");
+    if (test_.enCours())
+        return QStringLiteral("un test complet est déjà en cours");
+    return {};
+}
+
+void Form1::MesureAutreSens(const QString &cible)
+{
+    const QString occupe = Occupation();
+    if (!occupe.isEmpty()) {
+        form2_->DitEchec(occupe);
+        return;
+    }
+    retour_.demarre({cible, Protocole::Port, 10, 10, Session::Genre::Retour});
+}
+
+void Form1::DemandeTest(const QString &cible)
+{
+    const QString occupe = Occupation();
+    if (!occupe.isEmpty()) {
+        form2_->DitEchec(occupe);
+        return;
+    }
+    test_.demarre({cible, Protocole::Port, 10, 10, Session::Genre::Envoi});
+}
+
+// What comes back is charted and recorded as a transmitter's stream; the
+// chart runs meanwhile even with reception off.
+void Form1::Suit(Session &session)
+{
+    connect(&session, &Session::connexion, this, [this, &session](const QString &adresse) {
+        autreBout_ = adresse;
+        if (session.reglages().genre == Session::Genre::Envoi)
+            return;
+        if (!jauge->echantillonne()) {
+            jaugePourDemande_ = true;
+            jauge->tempo(1000);
+            jauge->setAutoLignement(true);
+        }
+        const bool phaseDeTest = &session == &test_.session();
+        suivi_->commence(adresse, session.adresseLocale(),
+                         phaseDeTest ? TestComplet::sens(test_.phase()) : QStringLiteral("descendant"),
+                         phaseDeTest ? test_.identifiant() : 0);
+    });
+    connect(&session, &Session::recu, this, [this](qint64 octets) {
+        Compte(octets);
+        TaillePaquets_ = octets;
+    });
+    const auto fin = [this] {
+        suivi_->termine();
+        if (jaugePourDemande_ && Command1->text() != QString::fromUtf8(CaptionArreter))
+            jauge->ARRET();
+        jaugePourDemande_ = false;
+    };
+    connect(&session, &Session::terminee, this, fin);
+    connect(&session, &Session::impossible, this, fin);
+}
+
+void Form1::closeEvent(QCloseEvent *event)
+{
+    event->accept();
+    FinProgramme();
+}
+
+void Form1::Command1_Click()
+{
+    if (Command1->text() == QString::fromUtf8(CaptionArreter)) {
+        Command1->setText(QString::fromUtf8(CaptionDemarrer));
+        suivi_->termine();
+        jauge->ARRET();
+        W.Close();
+        return;
+    }
+    jauge->ARRET();
+    W.Close();
+    Command1->setText(QString::fromUtf8(CaptionArreter));
+    jauge->tempo(1000);
+    jauge->setAutoLignement(true);
+    jauge->AjouteEchantillon(100);
+    Ecoute();
+    TraiteEvenements();
+}
+
+// Listens on the port given as text, and says so in the window when the
+// port cannot be opened (another program holds it).
+// While the port stays taken and reception is on, listening is tried again
+// every ReessaiEcouteMs, and the banner goes once it succeeds.
+void Form1::Ecoute()
+{
+    W.setLocalPort(QByteArray(Protocole::PortTexte).toInt());
+    const bool enEcoute = W.Listen();
+    Alerte->setVisible(!enEcoute);
+    if (enEcoute)
+        ReessaiEcoute.stop();
+    else if (!ReessaiEcoute.isActive())
+        ReessaiEcoute.start();
+}
+
+void Form1::ReessaiEcoute_Timer()
+{
+    if (Command1->text() == QString::fromUtf8(CaptionArreter) && W.State() == Winsock::sckClosed)
+        Ecoute();
+    else
+        ReessaiEcoute.stop();
+}
+
+void Form1::W_ConnectionRequest(qint32 requestID)
+{
+    if (requestID == 0)
+        return;
+    if (W.State() != Winsock::sckClosed)
+        W.Close();
+    if (W.Accept(requestID)) {
+        autreBout_ = W.RemoteHostIP();
+        service_.commence();
+        suivi_->commence(W.RemoteHostIP(), W.AdresseLocaleConnexion());
+    }
+}
+
+void Form1::W_DataArrival(qint64 bytesTotal)
+{
+    W.GetData(recu_);
+    const bool attente = !service_.demande();
+    const qint64 donnees = service_.lit(recu_);
+    // Asked for the blocks back, the window measures what it sends.
+    if (attente && service_.envoieSeulement())
+        suivi_->commence(W.AdresseLocaleConnexion(), W.RemoteHostIP());
+    Compte(donnees);
+    TaillePaquets_ = bytesTotal;
+}
+
+void Form1::Compte(qint64 octets)
+{
+    jauge->AjouteEchantillon(double(octets));
+    suivi_->octets(octets);
+}
+
+void Form1::EcouteDeNouveau()
+{
+    suivi_->termine();
+    W.Close();
+    Ecoute();
+    TraiteEvenements();
+}
+
+void Form1::W_Close()
+{
+    service_.finDuPair(suivi_->mesure());
+    EcouteDeNouveau();
+}
+
+void Form1::W_Error(int, const QString &)
+{
+    EcouteDeNouveau();
+}
+
+void Form1::Joge_ChangementValeur(double &Valeur)
+{
+    OctetsRecus_ = ArrondiPair64(Valeur);
+}
+
+void Form1::SSID_Timer()
+{
+    AnnoncePresence(SSID, Wssid, W.LocalIP());
+}
+
+void Form1::Timer1_Timer()
+{
+    const QChar cr(u'\r');
+    QString texte;
+    texte.reserve(192);
+    texte += QStringLiteral("Mon IP : ") + W.LocalIP() + cr;
+    texte += QStringLiteral("Connexion : ") + autreBout_ +
+             (service_.envoieSeulement() && W.State() >= Winsock::sckConnected ? QStringLiteral(" envoi") : QString()) + cr;
+    texte += QStringLiteral("local Port : ") + QString::number(W.LocalPort()) + cr;
+    texte += QStringLiteral("Données reçues : ") + FormateOctets(double(OctetsRecus_)) + QStringLiteral("/s") + cr;
+    texte += QStringLiteral("Données reçues : ") + FormateBits(double(OctetsRecus_)) + QStringLiteral("/s") + cr;
+    texte += QStringLiteral("Maximum : ") + FormateBits(jauge->maximum()) + QStringLiteral("/s") + cr;
+    texte += QStringLiteral("TaillePaquets : ") + FormateOctets(double(TaillePaquets_));
+    // Unchanged most of the time: the label repaints only when it changes.
+    infos->setCaption(texte);
+}
+
+void Form1::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    Form_Resize();
+}
+
+// Keeps the gauge's left margin on its right and below it. A minimised
+// window has no client area: the gauge keeps its size.
+void Form1::Form_Resize()
+{
+    if (isMinimized())
+        return;
+    const DimensionsJauge d = CalculeJauge(float(TwipsX(width())), float(TwipsY(height())),
+                                           float(TwipsX(jauge->x())), float(TwipsY(jauge->y())));
+    jauge->resize(d.largeur ? PixelsX(double(*d.largeur)) : jauge->width(),
+                  d.hauteur ? PixelsY(double(*d.hauteur)) : jauge->height());
+}
+
+Form1::DimensionsJauge Form1::CalculeJauge(float largeurClient, float hauteurClient, float gauche, float haut)
+{
+    DimensionsJauge d;
+    const float largeur = largeurClient - 2.0f * gauche;
+    const float hauteur = hauteurClient - haut - gauche;
+    if (largeur >= 0)
+        d.largeur = largeur;
+    if (hauteur >= 0)
+        d.hauteur = hauteur;
+    return d;
+}

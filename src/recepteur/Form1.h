@@ -1,0 +1,140 @@
+#pragma once
+
+#include "protocole/Protocole.h"
+#include "protocole/Winsock.h"
+#include "session/ServiceRecepteur.h"
+#include "session/Session.h"
+#include "session/TestComplet.h"
+
+#include <QTimer>
+#include <QWidget>
+
+#include <memory>
+#include <optional>
+
+class Etiquette;
+class Form2;
+class Historique;
+class Joge;
+class MenuMesure;
+class QLabel;
+class QPushButton;
+class SuiviMesure;
+
+// The receiver window "Récepteur", the program's start-up window. On the
+// user's command it listens on TCP 4444, serves one transmitter at a time,
+// counts every byte that arrives into the gauge, which totals them per
+// second, and shows the figures. It announces itself by broadcast for the
+// whole life of the program, and opens the transmitter window beside it.
+//
+// The reception state is the caption of Command1: "Arrêter Reception" means
+// started, anything else stopped.
+//
+// A transmitter's request is served as the console serves it: asked for the
+// blocks back, the window sends them, charts what it sends and says "envoi"
+// after the requester's address.
+//
+// It also makes what the transmitter window's menu asks of a receiver: the
+// blocks back to this machine, or a complete test. It shows and records the
+// stream coming back exactly as a transmitter's; not while it serves one.
+class Form1 : public QWidget
+{
+    Q_OBJECT
+
+public:
+    static constexpr char CaptionDemarrer[] = "Démarrer RECEPTION";
+    static constexpr char CaptionArreter[] = "Arrêter Reception";
+    // While port 4444 cannot be opened, listening is tried again this often.
+    static constexpr int ReessaiEcouteMs = Protocole::ReessaiEcouteMs;
+    // A connection that has delivered no byte for this long is closed, and
+    // the receiver listens again.
+    static constexpr int SilenceMaxMs = Protocole::SilenceMaxMs;
+
+    Form1();
+    ~Form1() override;
+
+    // Bytes received in the gauge's last period, and the size the last data
+    // arrival reported. 64-bit: a fast link fills more than 2^31 bytes a second.
+    qint64 OctetsRecus() const { return OctetsRecus_; }
+    qint64 TaillePaquets() const { return TaillePaquets_; }
+
+    Form2 *form2() const { return form2_.get(); }
+    // The measurement of the transmitter connected, or the last one, its
+    // history and its menu.
+    SuiviMesure *suivi() const { return suivi_; }
+    Historique *historique() const { return historique_; }
+    MenuMesure *menuMesure() const { return menuMesure_; }
+
+    // The gauge's width and height in twips for a client area of the given
+    // size, with the gauge's top-left corner at (gauche, haut): its left
+    // margin is repeated on its right and below it. Computed in single
+    // precision; a dimension that would be negative is left out, and the
+    // gauge keeps it.
+    struct DimensionsJauge
+    {
+        std::optional<float> largeur;
+        std::optional<float> hauteur;
+    };
+    static DimensionsJauge CalculeJauge(float largeurClient, float hauteurClient, float gauche, float haut);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void Form_Load();
+    void Command1_Click();
+    void W_ConnectionRequest(qint32 requestID);
+    void W_DataArrival(qint64 bytesTotal);
+    // Bytes measured now: read, or sent back on request.
+    void Compte(qint64 octets);
+    void W_Close();
+    void W_Error(int number, const QString &description);
+    void Joge_ChangementValeur(double &Valeur);
+    void SSID_Timer();
+    void Timer1_Timer();
+    void Form_Resize();
+    void EcouteDeNouveau();
+    // What the transmitter window's menu asks: refused, with a balloon there,
+    // while this window measures something else.
+    void MesureAutreSens(const QString &cible);
+    void DemandeTest(const QString &cible);
+    QString Occupation() const;
+    // The seat's own request, `session`, shown and recorded as it goes.
+    void Suit(Session &session);
+    void Ecoute();
+    void ReessaiEcoute_Timer();
+
+    QPushButton *Command1;
+    // The statistics: seven lines joined by carriage returns.
+    Etiquette *infos;
+    Joge *jauge;
+    // Shown over the gauge while port 4444 could not be opened, so that the
+    // window never pretends to receive.
+    QLabel *Alerte;
+    Winsock W{Winsock::Genre::Tcp, this};
+    Winsock Wssid{Winsock::Genre::Udp, this};
+    ServiceRecepteur service_{W};
+    QTimer SSID;
+    QTimer Timer1;
+    QTimer ReessaiEcoute;
+
+    // The seat's requests: the blocks back, a complete test.
+    Session retour_;
+    TestComplet test_;
+    // The other end of the connection measured now or last, as the second
+    // row shows it.
+    QString autreBout_;
+    // The chart was started for a request, reception being off.
+    bool jaugePourDemande_ = false;
+
+    qint64 OctetsRecus_ = 0;
+    qint64 TaillePaquets_ = 0;
+    QByteArray recu_;
+
+    std::unique_ptr<Form2> form2_;
+
+    Historique *historique_;
+    SuiviMesure *suivi_;
+    MenuMesure *menuMesure_;
+};

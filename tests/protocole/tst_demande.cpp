@@ -1,0 +1,87 @@
+#include "protocole/Demande.h"
+#include "protocole/Protocole.h"
+
+#include <QtTest>
+
+class TestDemande : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // The first bytes of a connection, fed in pieces of `morceau` bytes.
+    void lecture_data()
+    {
+        QTest::addColumn<QByteArray>("debut");
+        QTest::addColumn<int>("etat");
+        QTest::addColumn<QByteArray>("donnees");
+        using E = LectureDemande::Etat;
+        const QByteArray bloc = Protocole::BlocMesure();
+        QTest::newRow("a stream") << bloc << int(E::Flux) << bloc;
+        QTest::newRow("a stream of one byte") << QByteArray("A") << int(E::Flux) << QByteArray("A");
+        QTest::newRow("retour") << QByteArray("BandePassante 1 retour 10\r\nxyz") << int(E::Demande)
+                                << QByteArray("xyz");
+        QTest::newRow("envoi then data") << QByteArray("BandePassante 1 envoi 60\r\n") + bloc << int(E::Demande)
+                                         << bloc;
+        QTest::newRow("simultane, 1 s") << QByteArray("BandePassante 1 simultane 1\r\n") << int(E::Demande)
+                                        << QByteArray();
+        QTest::newRow("incomplete") << QByteArray("BandePassante 1 retour 1") << int(E::Attente) << QByteArray();
+        QTest::newRow("another version counts as data")
+            << QByteArray("BandePassante 2 retour 10\r\n") << int(E::Flux) << QByteArray("BandePassante 2 retour 10\r\n");
+        for (const char *faute : {"BandePassante 1 retour 0\r\n", "BandePassante 1 retour 61\r\n",
+                                  "BandePassante 1 retour +5\r\n", "BandePassante 1 retour 10 \r\n",
+                                  "BandePassante 1 RETOUR 10\r\n", "BandePassante 1 retour\r\n",
+                                  "BandePassante 1 retour 1\n\r\n"})
+            QTest::newRow(QByteArray(faute).replace("\r", "\\r").replace("\n", "\\n").constData())
+                << QByteArray(faute) << int(E::Invalide) << QByteArray();
+        QTest::newRow("no line end in 64 bytes")
+            << QByteArray("BandePassante 1 retour ") + QByteArray(41, '1') << int(E::Invalide) << QByteArray();
+    }
+
+    void lecture()
+    {
+        QFETCH(QByteArray, debut);
+        QFETCH(int, etat);
+        QFETCH(QByteArray, donnees);
+        for (const int morceau : {1, 7, 1000}) {
+            LectureDemande l;
+            for (qsizetype i = 0; i < debut.size() && l.etat() == LectureDemande::Etat::Attente; i += morceau)
+                l.ajoute(QByteArrayView(debut).sliced(i, std::min<qsizetype>(morceau, debut.size() - i)));
+            QCOMPARE(int(l.etat()), etat);
+            if (etat == int(LectureDemande::Etat::Demande)) {
+                QCOMPARE(l.demande().ligne(), debut.left(debut.indexOf('\n') + 1));
+                // What came with the last piece after the line.
+                QVERIFY(donnees.startsWith(l.donnees()));
+            } else if (etat == int(LectureDemande::Etat::Flux)) {
+                QVERIFY(donnees.startsWith(l.donnees()) && !l.donnees().isEmpty());
+            }
+        }
+    }
+
+    // Blocks back, then a report, cut anywhere: every stream byte counted,
+    // the report read whole.
+    void retour()
+    {
+        const Rapport envoye{123456789, 10004, {1000, 2000, 3000}};
+        QCOMPARE(Rapport::lit(envoye.ligne())->secondes, envoye.secondes);
+        QVERIFY(!Rapport::lit("BandePassante 1 rapport 12\r\n"));
+        QVERIFY(!Rapport::lit("BandePassante 1 rapport 12 x\r\n"));
+        const QByteArray flux = Protocole::BlocMesure().repeated(3);
+        for (const int morceau : {1, 100, 5000}) {
+            for (const QByteArray &suite : {envoye.ligne(), QByteArray("BandePassante 1 autre\r\n"), QByteArray()}) {
+                const QByteArray tout = flux + suite;
+                LectureRetour l;
+                qint64 comptes = 0;
+                for (qsizetype i = 0; i < tout.size(); i += morceau)
+                    comptes += l.ajoute(QByteArrayView(tout).sliced(i, std::min<qsizetype>(morceau, tout.size() - i)));
+                QCOMPARE(comptes, flux.size());
+                QCOMPARE(l.rapport().has_value(), suite == envoye.ligne());
+                QCOMPARE(l.fautif(), suite.startsWith("BandePassante 1 autre"));
+                if (l.rapport())
+                    QCOMPARE(l.rapport()->octets, envoye.octets);
+            }
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDemande)
+#include "tst_demande.moc"
