@@ -45,8 +45,7 @@ void CommandeTest::demarre()
 
 void CommandeTest::surPhase(TestComplet::Phase phase, Session::Fin fin, const QString &remarque)
 {
-    if (!remarque.isEmpty())
-        Sortie::diagnostic(remarque.at(0).toUpper() + remarque.mid(1) + QLatin1Char('.'));
+    Sortie::phrase(remarque);
     if (phase != TestComplet::Descendant) {
         Sortie::Flux f = flux(true);
         // The receiver's own count is told by the receiver's end.

@@ -36,8 +36,7 @@ void Emetteur::surFin(Session::Fin fin, const QString &remarque)
 {
     if (fin == Session::Fin::Depart)
         Sortie::diagnostic(QStringLiteral("Le récepteur %1 a mis fin à la mesure.").arg(flux_.pair));
-    if (!remarque.isEmpty())
-        Sortie::diagnostic(remarque.at(0).toUpper() + remarque.mid(1) + QLatin1Char('.'));
+    Sortie::phrase(remarque);
     const Chronique &chronique = reglages_.retour ? session_.descendant() : session_.montant();
     sortie_.resume(flux_, Session::motif(fin), chronique.mesure().resume());
     if (chronique.secondes() == 0 && (fin == Session::Fin::Depart || fin == Session::Fin::Coupure)) {

@@ -63,11 +63,8 @@ void Recepteur::ecouteDeNouveau()
     }
     if (reessaiEcoute_.isActive())
         return;
-    QString raison = RaisonEcouteImpossible(reglages_.port, W.NumeroDerniereErreur(), W.DerniereErreur());
-    raison[0] = raison[0].toUpper();
-    Sortie::diagnostic(QStringLiteral("%1 ; nouvel essai toutes les %2 s.")
-                           .arg(raison)
-                           .arg(Protocole::ReessaiEcouteMs / 1000));
+    Sortie::phrase(RaisonEcouteImpossible(reglages_.port, W.NumeroDerniereErreur(), W.DerniereErreur()) +
+                   QStringLiteral(" ; nouvel essai toutes les %1 s").arg(Protocole::ReessaiEcouteMs / 1000));
     reessaiEcoute_.start();
 }
 

@@ -162,6 +162,12 @@ void Sortie::serveur(const QString &adresse, qint64 ms)
     ecrit(LigneJson().ajoute("type", QStringLiteral("serveur")).ajoute("adresse", adresse).ajoute("ms", ms).texte());
 }
 
+void Sortie::phrase(const QString &raison)
+{
+    if (!raison.isEmpty())
+        diagnostic(raison.at(0).toUpper() + raison.mid(1) + QLatin1Char('.'));
+}
+
 void Sortie::diagnostic(const QString &texte)
 {
     if (muet_)

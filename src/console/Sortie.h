@@ -56,6 +56,9 @@ public:
     void serveur(const QString &adresse, qint64 ms);
 
     static void diagnostic(const QString &texte);
+    // A reason worded for the middle of a sentence, said as a sentence of
+    // its own: a capital, a full stop.
+    static void phrase(const QString &raison);
 
     // Writes what is left in `f`'s buffer, before the program ends. False
     // when anything written to it was lost, said as a failed write is.

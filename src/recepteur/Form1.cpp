@@ -127,7 +127,7 @@ void Form1::MesureAutreSens(const QString &cible)
         form2_->DitEchec(occupe);
         return;
     }
-    retour_.demarre({cible, Protocole::Port, 10, 10, Session::Genre::Retour});
+    retour_.demarre({cible, Protocole::Port, AttenteDemandeS, DureeDemandeS, Session::Genre::Retour});
 }
 
 void Form1::DemandeTest(const QString &cible)
@@ -137,7 +137,7 @@ void Form1::DemandeTest(const QString &cible)
         form2_->DitEchec(occupe);
         return;
     }
-    test_.demarre({cible, Protocole::Port, 10, 10, Session::Genre::Envoi});
+    test_.demarre({cible, Protocole::Port, AttenteDemandeS, DureeDemandeS, Session::Genre::Envoi});
 }
 
 // What comes back is charted and recorded as a transmitter's stream; the

@@ -49,6 +49,10 @@ public:
     // A connection that has delivered no byte for this long is closed, and
     // the receiver listens again.
     static constexpr int SilenceMaxMs = Protocole::SilenceMaxMs;
+    // The seconds of each measurement the transmitter window's menu asks
+    // for, and the longest wait for the receiver to accept.
+    static constexpr int DureeDemandeS = 10;
+    static constexpr int AttenteDemandeS = 10;
 
     Form1();
     ~Form1() override;
