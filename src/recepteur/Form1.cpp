@@ -141,28 +141,38 @@ void Form1::DemandeTest(const QString &cible)
 }
 
 // What comes back is charted and recorded as a transmitter's stream; the
-// chart runs meanwhile even with reception off.
+// upload of a complete test is charted as the receiver charts the blocks it
+// sends back, its second row saying "envoi". The chart runs meanwhile even
+// with reception off.
 void Form1::Suit(Session &session)
 {
     connect(&session, &Session::connexion, this, [this, &session](const QString &adresse) {
+        const bool envoi = session.reglages().genre == Session::Genre::Envoi;
+        envoiSuivi_ = envoi;
         autreBout_ = adresse;
-        if (session.reglages().genre == Session::Genre::Envoi)
-            return;
         if (!jauge->echantillonne()) {
             jaugePourDemande_ = true;
             jauge->tempo(1000);
             jauge->setAutoLignement(true);
         }
         const bool phaseDeTest = &session == &test_.session();
-        suivi_->commence(adresse, session.adresseLocale(),
-                         phaseDeTest ? TestComplet::sens(test_.phase()) : QStringLiteral("descendant"),
-                         phaseDeTest ? test_.identifiant() : 0);
+        const QString sens = phaseDeTest ? TestComplet::sens(test_.phase()) : QStringLiteral("descendant");
+        const qint64 test = phaseDeTest ? test_.identifiant() : 0;
+        if (envoi)
+            suivi_->commence(session.adresseLocale(), adresse, sens, test);
+        else
+            suivi_->commence(adresse, session.adresseLocale(), sens, test);
     });
     connect(&session, &Session::recu, this, [this](qint64 octets) {
         Compte(octets);
         TaillePaquets_ = octets;
     });
+    connect(&session, &Session::envoye, this, [this](qint64 octets) {
+        if (envoiSuivi_)
+            Compte(octets);
+    });
     const auto fin = [this] {
+        envoiSuivi_ = false;
         suivi_->termine();
         if (jaugePourDemande_ && Command1->text() != QString::fromUtf8(CaptionArreter))
             jauge->ARRET();
@@ -286,8 +296,9 @@ void Form1::Timer1_Timer()
     QString texte;
     texte.reserve(192);
     texte += QStringLiteral("Mon IP : ") + W.LocalIP() + cr;
-    texte += QStringLiteral("Connexion : ") + autreBout_ +
-             (service_.envoieSeulement() && W.State() >= Winsock::sckConnected ? QStringLiteral(" envoi") : QString()) + cr;
+    // While this end sends, the row says so in the width the address has.
+    const bool envoi = (service_.envoieSeulement() && W.State() >= Winsock::sckConnected) || envoiSuivi_;
+    texte += (envoi ? QStringLiteral("Envoi : ") : QStringLiteral("Connexion : ")) + autreBout_ + cr;
     texte += QStringLiteral("local Port : ") + QString::number(W.LocalPort()) + cr;
     texte += QStringLiteral("Données reçues : ") + FormateOctets(double(OctetsRecus_)) + QStringLiteral("/s") + cr;
     texte += QStringLiteral("Données reçues : ") + FormateBits(double(OctetsRecus_)) + QStringLiteral("/s") + cr;

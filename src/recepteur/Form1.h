@@ -31,8 +31,8 @@ class SuiviMesure;
 // started, anything else stopped.
 //
 // A transmitter's request is served as the console serves it: asked for the
-// blocks back, the window sends them, charts what it sends and says "envoi"
-// after the requester's address.
+// blocks back, the window sends them, charts what it sends and its second row
+// reads "Envoi :" before the requester's address.
 //
 // It also makes what the transmitter window's menu asks of a receiver: the
 // blocks back to this machine, or a complete test. It shows and records the
@@ -131,6 +131,8 @@ private:
     QString autreBout_;
     // The chart was started for a request, reception being off.
     bool jaugePourDemande_ = false;
+    // The upload of a complete test is charted now.
+    bool envoiSuivi_ = false;
 
     qint64 OctetsRecus_ = 0;
     qint64 TaillePaquets_ = 0;

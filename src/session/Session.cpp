@@ -16,6 +16,7 @@ Session::Session(QObject *parent)
     connect(&W, &Winsock::Closed, this, &Session::W_Close);
     connect(&W, &Winsock::Error, this, &Session::W_Error);
     connect(&emission_, &Emission::progression, &montant_, &Chronique::ajoute);
+    connect(&emission_, &Emission::progression, this, &Session::envoye);
     montant_.definitReleve([this] { emission_.releve(); });
     connect(&montant_, &Chronique::seconde, this, [this](int numero, qint64 octets) {
         emit seconde(true, numero, octets);

@@ -81,8 +81,10 @@ public:
 
 signals:
     void connexion(const QString &adresse);
-    // Bytes of the blocks back just read, for a chart.
+    // Bytes of the blocks back just read, and bytes of the stream the system
+    // has just taken, for a chart.
     void recu(qint64 octets);
+    void envoye(qint64 octets);
     // A second of one direction, `montant` telling which.
     void seconde(bool montant, int numero, qint64 octets);
     // The measurement could not be made, and why (before any second).
