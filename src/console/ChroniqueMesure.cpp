@@ -7,7 +7,8 @@ ChroniqueMesure::ChroniqueMesure(Sortie &sortie, const QString &role)
     , role_(role)
 {
     connect(&chronique_, &Chronique::seconde, this, [this](int numero, qint64 octets) {
-        sortie_.seconde({role_, pair_, QString(), QString()}, numero, octets);
+        const std::optional<VueTcp> &vue = chronique_.vueSeconde();
+        sortie_.seconde({role_, pair_, QString(), QString()}, numero, octets, vue ? &*vue : nullptr);
         emit seconde(numero);
     });
 }

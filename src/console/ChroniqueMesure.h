@@ -26,6 +26,7 @@ public:
     // Bytes counted now, into the open second and the total.
     void ajoute(qint64 octets) { chronique_.ajoute(octets); }
     void definitReleve(std::function<void()> releve) { chronique_.definitReleve(std::move(releve)); }
+    void definitVueTcp(std::function<std::optional<VueTcp>()> vue) { chronique_.definitVueTcp(std::move(vue)); }
     // Closes the measurement and prints its summary. Nothing when none runs.
     void termine(Fin fin);
 

@@ -14,7 +14,11 @@ CommandeTest::CommandeTest(const LigneCommande::Reglages &reglages, Sortie &sort
                                .arg(reglages_.duree));
     });
     connect(&session, &Session::seconde, this,
-            [this](bool montant, int numero, qint64 octets) { sortie_.seconde(flux(montant), numero, octets); });
+            [this](bool montant, int numero, qint64 octets) {
+                const Session &s = test_.session();
+                const std::optional<VueTcp> &vue = (montant ? s.montant() : s.descendant()).vueSeconde();
+                sortie_.seconde(flux(montant), numero, octets, vue ? &*vue : nullptr);
+            });
     connect(&test_, &TestComplet::impossible, this, [this](const QString &raison) {
         Sortie::diagnostic(QStringLiteral("bandepassante-console : ") + raison + QLatin1Char('.'));
         termine(Impossible);

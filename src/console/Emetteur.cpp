@@ -18,7 +18,10 @@ Emetteur::Emetteur(const LigneCommande::Reglages &reglages, Sortie &sortie)
                                     duree));
     });
     connect(&session_, &Session::seconde, this,
-            [this](bool, int numero, qint64 octets) { sortie_.seconde(flux_, numero, octets); });
+            [this](bool montant, int numero, qint64 octets) {
+                const std::optional<VueTcp> &vue = (montant ? session_.montant() : session_.descendant()).vueSeconde();
+                sortie_.seconde(flux_, numero, octets, vue ? &*vue : nullptr);
+            });
     connect(&session_, &Session::impossible, this, [this](const QString &raison) {
         Sortie::diagnostic(QStringLiteral("bandepassante-console : ") + raison + QLatin1Char('.'));
         termine(Impossible);

@@ -79,6 +79,7 @@ void Recepteur::W_ConnectionRequest(qint32 requestId)
     }
     Sortie::diagnostic(QStringLiteral("Emetteur %1 connecté.").arg(W.RemoteHostIP()));
     service_.commence();
+    chronique_.definitVueTcp(nullptr);
     chronique_.commence(W.RemoteHostIP(), QStringLiteral("recepteur"));
 }
 
@@ -92,9 +93,11 @@ void Recepteur::W_DataArrival(qint64)
         Sortie::diagnostic(QStringLiteral("L'émetteur %1 demande « %2 » pendant %3 s.")
                                .arg(chronique_.pair(), QString::fromLatin1(Demande::nom(d.genre)))
                                .arg(d.secondes));
-        // The blocks back are what this end measures.
-        if (service_.envoieSeulement())
+        // The blocks back are what this end measures, and it sees TCP's view.
+        if (service_.envoieSeulement()) {
+            chronique_.definitVueTcp([this] { return W.EtatTcp(); });
             chronique_.commence(chronique_.pair(), QStringLiteral("emetteur"));
+        }
     }
     chronique_.ajoute(donnees);
 }

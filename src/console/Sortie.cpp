@@ -73,7 +73,7 @@ namespace {
 
 LigneJson chiffres(LigneJson ligne, const ResumeMesure &r)
 {
-    return ligne.ajoute("debut", instant(r.debut()))
+    ligne.ajoute("debut", instant(r.debut()))
         .ajoute("fin", instant(r.fin()))
         .ajoute("duree_ms", r.dureeMs())
         .ajoute("octets", r.total())
@@ -83,6 +83,11 @@ LigneJson chiffres(LigneJson ligne, const ResumeMesure &r)
         .ajoute("mediane", r.mediane())
         .ajoute("centile90", r.centile90())
         .ajoute("maximum", r.maximum());
+    if (r.latenceChargeUs() > 0)
+        ligne.ajoute("latence_repos_us", r.latenceReposUs())
+            .ajoute("latence_charge_us", r.latenceChargeUs())
+            .ajoute("note_latence", r.noteLatence());
+    return ligne;
 }
 
 LigneJson debut(const char *type, const Sortie::Flux &flux)
@@ -96,13 +101,23 @@ LigneJson debut(const char *type, const Sortie::Flux &flux)
 
 }
 
-void Sortie::seconde(const Flux &flux, int numero, qint64 octets)
+void Sortie::seconde(const Flux &flux, int numero, qint64 octets, const VueTcp *tcp)
 {
     if (!json_) {
-        ecrit((QString::number(numero) + QStringLiteral("  ") + flux.etiquette + debits(double(octets))).toUtf8());
+        QString ligne = QString::number(numero) + QStringLiteral("  ") + flux.etiquette + debits(double(octets));
+        if (tcp)
+            ligne += QStringLiteral("  rtt %1  retr %2").arg(FormateMs(tcp->rttUs)).arg(tcp->retransmissions);
+        ecrit(ligne.toUtf8());
         return;
     }
-    ecrit(debut("seconde", flux).ajoute("seconde", numero).ajoute("octets", octets).ajoute("bits", octets * 8).texte());
+    LigneJson l = debut("seconde", flux).ajoute("seconde", numero).ajoute("octets", octets).ajoute("bits", octets * 8);
+    if (tcp)
+        l.ajoute("rtt_us", tcp->rttUs)
+            .ajoute("rttvar_us", tcp->rttVarUs)
+            .ajoute("rtt_min_us", tcp->rttMinUs)
+            .ajoute("retransmissions", tcp->retransmissions)
+            .ajoute("cwnd_octets", tcp->cwndOctets);
+    ecrit(l.texte());
 }
 
 void Sortie::resume(const Flux &flux, const QString &motif, const ResumeMesure &r)
@@ -128,6 +143,7 @@ void Sortie::resume(const Flux &flux, const QString &motif, const ResumeMesure &
               .toUtf8());
     for (const auto &l : lignes)
         ecrit((QStringLiteral("  ") + QString::fromUtf8(l.nom) + QStringLiteral("  ") + debits(l.valeur)).toUtf8());
+    ecrit((QStringLiteral("  latence      ") + r.texteLatence()).toUtf8());
 }
 
 void Sortie::test(const QString &pair, const ResumeMesure &montant, const ResumeMesure &descendant,

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 class ResumeMesure;
+struct VueTcp;
 
 #include <functional>
 
@@ -43,8 +44,9 @@ public:
     };
 
     // A completed second of a measurement: the `numero`-th since the
-    // connection, and the bytes counted in it.
-    void seconde(const Flux &flux, int numero, qint64 octets);
+    // connection, the bytes counted in it and, when this end sent them,
+    // TCP's view of that second.
+    void seconde(const Flux &flux, int numero, qint64 octets, const VueTcp *tcp = nullptr);
     // The summary of a measurement that has ended; `motif` says how it ended
     // ("depart", "coupure", "duree" or "interruption").
     void resume(const Flux &flux, const QString &motif, const ResumeMesure &resume);

@@ -14,6 +14,13 @@ void Mesure::ajouteSeconde(qint64 octets)
     secondes_.push_back(octets);
 }
 
+void Mesure::ajouteTcp(const VueTcp &vue)
+{
+    if (tcp_.size() >= SecondesMax)
+        tcp_.erase(tcp_.begin());
+    tcp_.push_back(vue);
+}
+
 void Mesure::termine(const QDateTime &fin)
 {
     if (enCours())
@@ -22,5 +29,5 @@ void Mesure::termine(const QDateTime &fin)
 
 ResumeMesure Mesure::resume(const QDateTime &maintenant) const
 {
-    return ResumeMesure(secondes_, total_, debut_, enCours() ? maintenant : fin_);
+    return ResumeMesure(secondes_, total_, debut_, enCours() ? maintenant : fin_, tcp_);
 }

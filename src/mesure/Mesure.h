@@ -1,6 +1,7 @@
 #pragma once
 
 #include "mesure/ResumeMesure.h"
+#include "protocole/VueTcp.h"
 
 #include <QDateTime>
 #include <QString>
@@ -37,6 +38,11 @@ public:
     void ajouteOctets(qint64 octets) { total_ += octets; }
     // The bytes of a second that has just been completed.
     void ajouteSeconde(qint64 octets);
+    // TCP's view of a complete second from the sending end, when this end
+    // sent or the far end reported it; kept like the seconds.
+    void ajouteTcp(const VueTcp &vue);
+    void definitTcp(const std::vector<VueTcp> &vues) { tcp_ = vues; }
+    const std::vector<VueTcp> &tcp() const { return tcp_; }
     void termine(const QDateTime &fin);
 
     bool enCours() const { return debut_.isValid() && !fin_.isValid(); }
@@ -61,4 +67,5 @@ private:
     QDateTime fin_;
     qint64 total_ = 0;
     std::vector<qint64> secondes_;
+    std::vector<VueTcp> tcp_;
 };

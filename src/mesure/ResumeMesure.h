@@ -1,6 +1,9 @@
 #pragma once
 
+#include "protocole/VueTcp.h"
+
 #include <QDateTime>
+#include <QString>
 #include <QtGlobal>
 
 #include <vector>
@@ -18,8 +21,10 @@ class ResumeMesure
 public:
     ResumeMesure() = default;
     // secondes: the bytes of each complete second, in order; total: every
-    // byte of the measurement, an incomplete last second included.
-    ResumeMesure(const std::vector<qint64> &secondes, qint64 total, const QDateTime &debut, const QDateTime &fin);
+    // byte of the measurement, an incomplete last second included; tcp:
+    // TCP's view of the seconds from the sending end, when known.
+    ResumeMesure(const std::vector<qint64> &secondes, qint64 total, const QDateTime &debut, const QDateTime &fin,
+                 const std::vector<VueTcp> &tcp = {});
 
     QDateTime debut() const { return debut_; }
     QDateTime fin() const { return fin_; }
@@ -36,6 +41,21 @@ public:
     qint64 centile90() const { return centile90_; }
     qint64 maximum() const { return maximum_; }
 
+    // Latency, in microseconds, 0 when no end gave TCP's view. At rest: the
+    // smallest round trip the connection saw, its handshake included, before
+    // the stream loaded the link. Under load: the median of the seconds'
+    // smoothed round trips.
+    qint64 latenceReposUs() const { return latenceReposUs_; }
+    qint64 latenceChargeUs() const { return latenceChargeUs_; }
+    // The grade of the increase under load: "A+" under 5 ms, "A" under 30,
+    // "B" under 60, "C" under 200, "D" under 400, "F" beyond; empty when the
+    // latency is unknown.
+    QString noteLatence() const;
+
+    // The latency in French: "au repos 0,4 ms, en charge 12,3 ms (+11,9 ms),
+    // note A", or "inconnue" when no end gave TCP's view.
+    QString texteLatence() const;
+
 private:
     QDateTime debut_;
     QDateTime fin_;
@@ -46,4 +66,6 @@ private:
     double mediane_ = 0;
     qint64 centile90_ = 0;
     qint64 maximum_ = 0;
+    qint64 latenceReposUs_ = 0;
+    qint64 latenceChargeUs_ = 0;
 };

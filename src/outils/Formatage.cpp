@@ -87,3 +87,9 @@ QString FormateBits(double value)
 {
     return Formate(value, 8.0, UnitesBits);
 }
+
+QString FormateMs(qint64 microsecondes)
+{
+    return QString::number(double(microsecondes) / 1000.0, 'f', 1).replace(QLatin1Char('.'), QLatin1Char(',')) +
+           QStringLiteral(" ms");
+}

@@ -18,3 +18,6 @@
 // large; infinities and NaN are written as general numbers.
 QString FormateOctets(double value);
 QString FormateBits(double value);
+
+// A time in microseconds as milliseconds with one decimal: "12,3 ms".
+QString FormateMs(qint64 microsecondes);

@@ -91,36 +91,63 @@ LectureDemande::Etat LectureDemande::ajoute(QByteArrayView octets)
     return etat_;
 }
 
+namespace {
+
+// A list of at most RapportSecondesMax items, comma-separated, "-" if empty.
+template<typename T, typename F>
+QByteArray liste(const std::vector<T> &elements, F texte)
+{
+    const size_t n = std::min(elements.size(), size_t(Protocole::RapportSecondesMax));
+    if (n == 0)
+        return "-";
+    QByteArray l;
+    for (size_t i = 0; i < n; ++i)
+        l += (i ? "," : "") + texte(elements[i]);
+    return l;
+}
+
+// The items of such a list, each read by `lit`; nothing when one is not.
+template<typename T, typename F>
+std::optional<std::vector<T>> elements(QByteArrayView texte, F lit)
+{
+    std::vector<T> v;
+    if (texte == "-")
+        return v;
+    const QList<QByteArray> morceaux = texte.toByteArray().split(',');
+    if (morceaux.size() > Protocole::RapportSecondesMax)
+        return std::nullopt;
+    for (const QByteArray &m : morceaux) {
+        const std::optional<T> e = lit(m);
+        if (!e)
+            return std::nullopt;
+        v.push_back(*e);
+    }
+    return v;
+}
+
+}
+
 QByteArray Rapport::ligne() const
 {
-    QByteArray texte = QByteArray(Protocole::PrefixeDemande) + "rapport " + QByteArray::number(octets) + ' ' +
-                       QByteArray::number(dureeMs);
-    const size_t n = std::min(secondes.size(), size_t(Protocole::RapportSecondesMax));
-    for (size_t i = 0; i < n; ++i)
-        texte += ' ' + QByteArray::number(secondes[i]);
-    return texte + FinLigne;
+    return QByteArray(Protocole::PrefixeDemande) + "rapport " + QByteArray::number(octets) + ' ' +
+           QByteArray::number(dureeMs) + ' ' + liste(secondes, [](qint64 s) { return QByteArray::number(s); }) +
+           ' ' + liste(tcp, [](const VueTcp &v) { return v.texte(); }) + FinLigne;
 }
 
 std::optional<Rapport> Rapport::lit(QByteArrayView ligne)
 {
     const std::optional<QList<QByteArrayView>> m = mots(ligne);
-    if (!m || m->size() < 3 || m->size() > 3 + Protocole::RapportSecondesMax || m->at(0) != "rapport")
+    if (!m || m->size() != 5 || m->at(0) != "rapport")
         return std::nullopt;
     constexpr qint64 Max = std::numeric_limits<qint64>::max() / 8;
-    Rapport r;
-    const std::optional<qint64> octets = nombre(m->at(1), Max);
-    const std::optional<qint64> duree = nombre(m->at(2), Max);
-    if (!octets || !duree)
+    const auto entier = [](QByteArrayView t) { return nombre(t, Max); };
+    const std::optional<qint64> octets = entier(m->at(1));
+    const std::optional<qint64> duree = entier(m->at(2));
+    const std::optional<std::vector<qint64>> secondes = elements<qint64>(m->at(3), entier);
+    const std::optional<std::vector<VueTcp>> tcp = elements<VueTcp>(m->at(4), &VueTcp::lit);
+    if (!octets || !duree || !secondes || !tcp)
         return std::nullopt;
-    r.octets = *octets;
-    r.dureeMs = *duree;
-    for (qsizetype i = 3; i < m->size(); ++i) {
-        const std::optional<qint64> s = nombre(m->at(i), Max);
-        if (!s)
-            return std::nullopt;
-        r.secondes.push_back(*s);
-    }
-    return r;
+    return Rapport{*octets, *duree, *secondes, *tcp};
 }
 
 qint64 LectureRetour::ajoute(QByteArrayView octets)

@@ -4,6 +4,8 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include "protocole/VueTcp.h"
+
 #include <optional>
 #include <vector>
 
@@ -14,15 +16,18 @@
 //
 // Request, the first bytes of a connection, 64 bytes at most:
 //   "BandePassante 1 <genre> <secondes>\r\n"
-//   retour     the receiver streams the blocks back for <secondes> (1 to 60)
+//   retour     the receiver streams the blocks back for <secondes> (1 to 60),
+//              then reports
 //   envoi      an upload as ever; once the requester has half-closed, the
 //              receiver answers a report before it closes
 //   simultane  both at once: the receiver streams back for <secondes> and
 //              answers a report once the requester has half-closed
 // Report, after the last whole block the receiver sent:
-//   "BandePassante 1 rapport <octets> <durée ms> <octets par seconde>...\r\n"
+//   "BandePassante 1 rapport <octets> <durée ms> <secondes> <tcp>\r\n"
 //   every byte it received, the time from the connection to the requester's
-//   end, and the complete seconds (at most RapportSecondesMax, the first).
+//   end, the bytes of its complete seconds and, when it sent, TCP's view of
+//   each second of its sending (VueTcp::texte()), each list comma-separated
+//   or "-" when empty, at most RapportSecondesMax items, the first.
 namespace Protocole {
 
 constexpr char PrefixeDemande[] = "BandePassante 1 ";
@@ -31,7 +36,7 @@ constexpr int LongueurDemandeMax = 64;
 constexpr int DemandeSecondesMin = 1;
 constexpr int DemandeSecondesMax = 60;
 constexpr int RapportSecondesMax = 600;
-constexpr int LongueurRapportMax = 64 + 21 * RapportSecondesMax;
+constexpr int LongueurRapportMax = 64 + (21 + 5 * 21) * RapportSecondesMax;
 
 }
 
@@ -83,6 +88,7 @@ struct Rapport
     qint64 octets = 0;
     qint64 dureeMs = 0;
     std::vector<qint64> secondes;
+    std::vector<VueTcp> tcp;
 
     QByteArray ligne() const;
     // The report in `ligne` (its "\r\n" included or not); nothing when it is

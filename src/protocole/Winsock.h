@@ -1,6 +1,7 @@
 #pragma once
 
 #include "protocole/FileEnvoi.h"
+#include "protocole/VueTcp.h"
 
 #include <QByteArray>
 #include <QHostAddress>
@@ -9,6 +10,7 @@
 #include <QTimer>
 
 #include <memory>
+#include <optional>
 
 class QHostInfo;
 class QSocketNotifier;
@@ -107,6 +109,9 @@ public:
     // array gets the data without copies or allocations.
     void GetData(QByteArray &donnees);
     void Close();
+
+    // TCP's view of the connection (see VueTcp); nothing when none is up.
+    std::optional<VueTcp> EtatTcp() const { return etat_ >= sckConnected ? LitVueTcp(fd_) : std::nullopt; }
 
     // Bytes handed to SendData() that the system has not taken yet.
     qint64 EnAttenteEnvoi() const { return envoi_.Taille(); }

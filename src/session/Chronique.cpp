@@ -14,6 +14,7 @@ void Chronique::commence(const QString &emetteur, const QString &recepteur)
 {
     termine();
     numero_ = 0;
+    retransmissions_ = 0;
     modele_ = JogeModele();
     mesure_ = Mesure(emetteur, recepteur, QDateTime::currentDateTime());
     horloge_.start();
@@ -34,6 +35,13 @@ void Chronique::ferme()
     qint64 octets = 0;
     modele_.Tick([&octets](double &valeur) { octets = ArrondiPair64(valeur); });
     mesure_.ajouteSeconde(octets);
+    vueSeconde_ = vueTcp_ ? vueTcp_() : std::nullopt;
+    if (vueSeconde_) {
+        const qint64 total = vueSeconde_->retransmissions;
+        vueSeconde_->retransmissions = std::max<qint64>(0, total - retransmissions_);
+        retransmissions_ = total;
+        mesure_.ajouteTcp(*vueSeconde_);
+    }
     ++numero_;
     emit seconde(numero_, octets);
 }

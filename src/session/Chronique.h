@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <optional>
 
 // The one definition of a second of a measurement, for the windows and the
 // console alike. From the connection on, a precise clock closes a second
@@ -31,6 +32,12 @@ public:
     // that learns its bytes by asking (a sender asks its socket what the
     // system took): it adds them in time.
     void definitReleve(std::function<void()> releve) { releve_ = std::move(releve); }
+    // For the sending end: TCP's view of its socket, read as each second
+    // closes and kept with it, the retransmissions of that second only.
+    // Nothing read when `vue` is empty or gives nothing.
+    void definitVueTcp(std::function<std::optional<VueTcp>()> vue) { vueTcp_ = std::move(vue); }
+    // TCP's view of every second as the far end, which sent, reported it.
+    void definitTcp(const std::vector<VueTcp> &vues) { mesure_.definitTcp(vues); }
     // Closes the measurement. Nothing when none runs.
     void termine();
     // The direction and the test of the measurement running (see Mesure).
@@ -40,6 +47,8 @@ public:
     const Mesure &mesure() const { return mesure_; }
     // Complete seconds so far.
     int secondes() const { return numero_; }
+    // TCP's view of the second just completed, when this end read one.
+    const std::optional<VueTcp> &vueSeconde() const { return vueSeconde_; }
 
 signals:
     // The `numero`-th second since the connection has been completed.
@@ -53,4 +62,7 @@ private:
     QTimer horloge_;
     int numero_ = 0;
     std::function<void()> releve_;
+    std::function<std::optional<VueTcp>()> vueTcp_;
+    qint64 retransmissions_ = 0;
+    std::optional<VueTcp> vueSeconde_;
 };

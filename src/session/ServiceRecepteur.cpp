@@ -19,10 +19,22 @@ ServiceRecepteur::ServiceRecepteur(Winsock &w, QObject *parent)
     // block; simultane stops its blocks and waits for the requester's end,
     // to tell in its report all that it received.
     connect(&duree_, &QTimer::timeout, this, [this] {
+        echantillon_.stop();
         if (envoieSeulement())
-            emission_.termine();
+            emission_.termine(Rapport{0, demande_->secondes * 1000LL, {}, vues_}.ligne());
         else
             emission_.arrete();
+    });
+    echantillon_.setInterval(1000);
+    echantillon_.setTimerType(Qt::PreciseTimer);
+    connect(&echantillon_, &QTimer::timeout, this, [this] {
+        std::optional<VueTcp> vue = w_.EtatTcp();
+        if (!vue)
+            return;
+        const qint64 total = vue->retransmissions;
+        vue->retransmissions = std::max<qint64>(0, total - retransmissions_);
+        retransmissions_ = total;
+        vues_.push_back(*vue);
     });
 }
 
@@ -32,6 +44,9 @@ void ServiceRecepteur::commence()
     demande_.reset();
     refuse_ = false;
     duree_.stop();
+    echantillon_.stop();
+    vues_.clear();
+    retransmissions_ = 0;
     emission_.arrete();
 }
 
@@ -69,11 +84,13 @@ void ServiceRecepteur::sert()
     }
     emission_.demarre();
     duree_.start(demande_->secondes * 1000);
+    echantillon_.start();
 }
 
 void ServiceRecepteur::finDuPair(const Mesure &recu)
 {
     duree_.stop();
+    echantillon_.stop();
     if (!demande_ || refuse_ || envoieSeulement()) {
         emission_.arrete();
         return;
@@ -82,5 +99,6 @@ void ServiceRecepteur::finDuPair(const Mesure &recu)
     rapport.octets = recu.total();
     rapport.dureeMs = recu.resume().dureeMs();
     rapport.secondes = recu.secondes();
+    rapport.tcp = vues_;
     emission_.termine(rapport.ligne());
 }

@@ -15,7 +15,8 @@ class Winsock;
 // the console's alike. Without a request line it counts the stream, as ever.
 // With one, it serves the request on that connection only: the blocks back
 // for the seconds asked (retour), its own count once the requester has ended
-// its side (envoi), or both at once (simultane). A malformed request, or a
+// its side (envoi), or both at once (simultane). Whenever it sends, its
+// report also gives TCP's view of each second of its sending. A malformed request, or a
 // request for the blocks back when the receiver sends nothing back, closes
 // the connection at once. The measurement shown and recorded stays the
 // owner's: the service says which bytes read are data, and which it sent.
@@ -63,4 +64,8 @@ private:
     bool sansRetour_ = false;
     bool refuse_ = false;
     QTimer duree_;
+    // Each second while it sends: TCP's view of its socket.
+    QTimer echantillon_;
+    std::vector<VueTcp> vues_;
+    qint64 retransmissions_ = 0;
 };

@@ -18,6 +18,7 @@ Session::Session(QObject *parent)
     connect(&emission_, &Emission::progression, &montant_, &Chronique::ajoute);
     connect(&emission_, &Emission::progression, this, &Session::envoye);
     montant_.definitReleve([this] { emission_.releve(); });
+    montant_.definitVueTcp([this] { return W.EtatTcp(); });
     connect(&montant_, &Chronique::seconde, this, [this](int numero, qint64 octets) {
         emit seconde(true, numero, octets);
         if (reglages_.dureeS > 0 && numero >= reglages_.dureeS && reglages_.genre != Genre::Retour)
@@ -229,6 +230,9 @@ void Session::finit(Fin fin, const QString &remarque)
 {
     if (!arrete())
         return;
+    // TCP's view of the blocks back is the far end's, which sent them.
+    if (rapport_)
+        descendant_.definitTcp(rapport_->tcp);
     const bool rapportDu = reglages_.genre == Genre::Envoi || reglages_.genre == Genre::Simultane;
     emit terminee(fin, finEnvoi_ && rapportDu && !rapport_
                            ? QStringLiteral("le récepteur n'a pas dit ce qu'il a reçu (version ancienne ?) : le "

@@ -68,7 +68,9 @@ public:
     // The address the name resolved to.
     QString adresse() const { return adresse_; }
     // The seat's own counts: the bytes the system took (montant) and the
-    // bytes read (descendant); a direction not measured stays empty.
+    // bytes read (descendant); a direction not measured stays empty. TCP's
+    // view comes with each second of montant, and with the report for
+    // descendant.
     const Chronique &montant() const { return montant_; }
     const Chronique &descendant() const { return descendant_; }
     // The receiver's count of what it received, when it gave one.

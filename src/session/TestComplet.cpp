@@ -54,6 +54,7 @@ void TestComplet::surFin(Session::Fin fin, const QString &remarque)
             for (const qint64 s : rapport->secondes)
                 m.ajouteSeconde(s);
             m.ajouteOctets(rapport->octets);
+            m.definitTcp(montant.tcp());
             m.termine(montant.debut().addMSecs(rapport->dureeMs));
         }
         mesures_[phase_][0] = m;
@@ -83,6 +84,8 @@ std::vector<Mesure> TestComplet::mesures() const
     for (size_t i = 0; i < std::min(a.secondes().size(), b.secondes().size()); ++i)
         simultane.ajouteSeconde(a.secondes()[i] + b.secondes()[i]);
     simultane.ajouteOctets(a.total() + b.total());
+    // The seat's sending gives the round trips of the loaded link.
+    simultane.definitTcp(a.tcp());
     if (a.fin().isValid() && b.fin().isValid())
         simultane.termine(std::max(a.fin(), b.fin()));
     montant.definitTest(sens(Montant), identifiant_);

@@ -12,6 +12,8 @@ private slots:
     void figures();
     void mesureEnCoursPuisTerminee();
     void mesureBornee();
+    void latence_data();
+    void latence();
 };
 
 using Secondes = std::vector<qint64>;
@@ -99,3 +101,33 @@ void TestResumeMesure::mesureBornee()
 
 QTEST_APPLESS_MAIN(TestResumeMesure)
 #include "tst_resumemesure.moc"
+
+// At rest: the smallest round trip of any second; under load: the median of
+// the smoothed ones; the grade of the increase at each boundary.
+void TestResumeMesure::latence_data()
+{
+    QTest::addColumn<std::vector<qint64>>("rtt");
+    QTest::addColumn<qint64>("charge");
+    QTest::addColumn<QString>("note");
+    QTest::newRow("unknown") << std::vector<qint64>{} << qint64(0) << QString();
+    QTest::newRow("A+, 4,9 ms more") << std::vector<qint64>{5000, 5100, 9000} << qint64(5100) << QStringLiteral("A+");
+    QTest::newRow("A, 5 ms more") << std::vector<qint64>{5300, 5100} << qint64(5200) << QStringLiteral("A");
+    QTest::newRow("B, 30 ms more") << std::vector<qint64>{30200} << qint64(30200) << QStringLiteral("B");
+    QTest::newRow("C") << std::vector<qint64>{60200} << qint64(60200) << QStringLiteral("C");
+    QTest::newRow("D") << std::vector<qint64>{200200} << qint64(200200) << QStringLiteral("D");
+    QTest::newRow("F, 400 ms more") << std::vector<qint64>{400200} << qint64(400200) << QStringLiteral("F");
+}
+
+void TestResumeMesure::latence()
+{
+    QFETCH(std::vector<qint64>, rtt);
+    QFETCH(qint64, charge);
+    QFETCH(QString, note);
+    std::vector<VueTcp> vues;
+    for (size_t i = 0; i < rtt.size(); ++i)
+        vues.push_back({rtt[i], 0, i == 0 ? 200 : 300, 0, 0});
+    const ResumeMesure r({}, 0, QDateTime(), QDateTime(), vues);
+    QCOMPARE(r.latenceChargeUs(), charge);
+    QCOMPARE(r.latenceReposUs(), rtt.empty() ? 0 : 200);
+    QCOMPARE(r.noteLatence(), note);
+}

@@ -61,10 +61,14 @@ private slots:
     // the report read whole.
     void retour()
     {
-        const Rapport envoye{123456789, 10004, {1000, 2000, 3000}};
-        QCOMPARE(Rapport::lit(envoye.ligne())->secondes, envoye.secondes);
-        QVERIFY(!Rapport::lit("BandePassante 1 rapport 12\r\n"));
-        QVERIFY(!Rapport::lit("BandePassante 1 rapport 12 x\r\n"));
+        const Rapport envoye{123456789, 10004, {1000, 2000, 3000}, {{12300, 400, 210, 2, 65536}}};
+        const std::optional<Rapport> lu = Rapport::lit(envoye.ligne());
+        QVERIFY(lu && lu->secondes == envoye.secondes && lu->tcp.size() == 1);
+        QCOMPARE(lu->tcp[0].texte(), QByteArray("12300/400/210/2/65536"));
+        QCOMPARE(Rapport::lit("BandePassante 1 rapport 12 5 - -\r\n")->octets, 12);
+        for (const char *faux : {"BandePassante 1 rapport 12\r\n", "BandePassante 1 rapport 12 5 x -\r\n",
+                                 "BandePassante 1 rapport 12 5 - 1/2/3/4\r\n", "BandePassante 1 rapport 12 5 1,,2 -\r\n"})
+            QVERIFY2(!Rapport::lit(faux), faux);
         const QByteArray flux = Protocole::BlocMesure().repeated(3);
         for (const int morceau : {1, 100, 5000}) {
             for (const QByteArray &suite : {envoye.ligne(), QByteArray("BandePassante 1 autre\r\n"), QByteArray()}) {
