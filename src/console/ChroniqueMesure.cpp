@@ -8,7 +8,8 @@ ChroniqueMesure::ChroniqueMesure(Sortie &sortie, const QString &role)
 {
     connect(&chronique_, &Chronique::seconde, this, [this](int numero, qint64 octets) {
         const std::optional<VueTcp> &vue = chronique_.vueSeconde();
-        sortie_.seconde({role_, pair_, QString(), QString()}, numero, octets, vue ? &*vue : nullptr);
+        sortie_.seconde({role_, pair_, QString(), QString()}, numero, octets, vue ? &*vue : nullptr,
+                        &chronique_.mesure().lien());
         emit seconde(numero);
     });
 }
@@ -27,5 +28,12 @@ void ChroniqueMesure::termine(Fin fin)
     if (!enCours())
         return;
     chronique_.termine();
-    sortie_.resume({role_, pair_, QString(), QString()}, Session::motif(fin), chronique_.mesure().resume());
+    sortie_.resume({role_, pair_, QString(), QString()}, Session::motif(fin), chronique_.mesure().resume(),
+                   chronique_.mesure().lien());
+}
+
+void ChroniqueMesure::decritLien(const QHostAddress &pair)
+{
+    chronique_.decritLien(pair);
+    Sortie::lien(chronique_.mesure().lien());
 }

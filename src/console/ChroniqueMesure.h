@@ -27,6 +27,8 @@ public:
     void ajoute(qint64 octets) { chronique_.ajoute(octets); }
     void definitReleve(std::function<void()> releve) { chronique_.definitReleve(std::move(releve)); }
     void definitVueTcp(std::function<std::optional<VueTcp>()> vue) { chronique_.definitVueTcp(std::move(vue)); }
+    // Describes the link to the far end and says it on standard error.
+    void decritLien(const QHostAddress &pair);
     // Closes the measurement and prints its summary. Nothing when none runs.
     void termine(Fin fin);
 

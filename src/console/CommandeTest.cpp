@@ -12,12 +12,14 @@ CommandeTest::CommandeTest(const LigneCommande::Reglages &reglages, Sortie &sort
                                .arg(test_.phase() == TestComplet::Simultane ? QStringLiteral("simultané")
                                                                             : TestComplet::sens(test_.phase()))
                                .arg(reglages_.duree));
+        const Session &s = test_.session();
+        Sortie::lien((test_.phase() == TestComplet::Descendant ? s.descendant() : s.montant()).mesure().lien());
     });
     connect(&session, &Session::seconde, this,
             [this](bool montant, int numero, qint64 octets) {
-                const Session &s = test_.session();
-                const std::optional<VueTcp> &vue = (montant ? s.montant() : s.descendant()).vueSeconde();
-                sortie_.seconde(flux(montant), numero, octets, vue ? &*vue : nullptr);
+                const Chronique &c = montant ? test_.session().montant() : test_.session().descendant();
+                const std::optional<VueTcp> &vue = c.vueSeconde();
+                sortie_.seconde(flux(montant), numero, octets, vue ? &*vue : nullptr, &c.mesure().lien());
             });
     connect(&test_, &TestComplet::impossible, this, [this](const QString &raison) {
         Sortie::diagnostic(QStringLiteral("bandepassante-console : ") + raison + QLatin1Char('.'));
@@ -26,7 +28,8 @@ CommandeTest::CommandeTest(const LigneCommande::Reglages &reglages, Sortie &sort
     connect(&test_, &TestComplet::phaseTerminee, this, &CommandeTest::surPhase);
     connect(&test_, &TestComplet::termine, this, [this](bool interrompu) {
         if (!interrompu)
-            sortie_.test(test_.session().adresse(), test_.montant(TestComplet::Montant),
+            sortie_.test(test_.session().adresse(), test_.mesureMontant(TestComplet::Montant).lien(),
+                         test_.montant(TestComplet::Montant),
                          test_.descendant(TestComplet::Descendant), test_.montant(TestComplet::Simultane),
                          test_.descendant(TestComplet::Simultane));
         termine(Termine);
@@ -55,10 +58,10 @@ void CommandeTest::surPhase(TestComplet::Phase phase, Session::Fin fin, const QS
         // The receiver's own count is told by the receiver's end.
         if (test_.compteDuRecepteur(phase))
             f.role = QStringLiteral("recepteur");
-        sortie_.resume(f, Session::motif(fin), test_.montant(phase));
+        sortie_.resume(f, Session::motif(fin), test_.montant(phase), test_.mesureMontant(phase).lien());
     }
     if (phase != TestComplet::Montant)
-        sortie_.resume(flux(false), Session::motif(fin), test_.descendant(phase));
+        sortie_.resume(flux(false), Session::motif(fin), test_.descendant(phase), test_.mesureDescendant(phase).lien());
 }
 
 void CommandeTest::interromps()

@@ -16,11 +16,13 @@ Emetteur::Emetteur(const LigneCommande::Reglages &reglages, Sortie &sortie)
                                .arg(reglages_.retour ? QStringLiteral("réception des blocs en retour")
                                                      : QStringLiteral("envoi"),
                                     duree));
+        Sortie::lien((reglages_.retour ? session_.descendant() : session_.montant()).mesure().lien());
     });
     connect(&session_, &Session::seconde, this,
             [this](bool montant, int numero, qint64 octets) {
-                const std::optional<VueTcp> &vue = (montant ? session_.montant() : session_.descendant()).vueSeconde();
-                sortie_.seconde(flux_, numero, octets, vue ? &*vue : nullptr);
+                const Chronique &c = montant ? session_.montant() : session_.descendant();
+                const std::optional<VueTcp> &vue = c.vueSeconde();
+                sortie_.seconde(flux_, numero, octets, vue ? &*vue : nullptr, &c.mesure().lien());
             });
     connect(&session_, &Session::impossible, this, [this](const QString &raison) {
         Sortie::diagnostic(QStringLiteral("bandepassante-console : ") + raison + QLatin1Char('.'));
@@ -41,7 +43,7 @@ void Emetteur::surFin(Session::Fin fin, const QString &remarque)
         Sortie::diagnostic(QStringLiteral("Le récepteur %1 a mis fin à la mesure.").arg(flux_.pair));
     Sortie::phrase(remarque);
     const Chronique &chronique = reglages_.retour ? session_.descendant() : session_.montant();
-    sortie_.resume(flux_, Session::motif(fin), chronique.mesure().resume());
+    sortie_.resume(flux_, Session::motif(fin), chronique.mesure().resume(), chronique.mesure().lien());
     if (chronique.secondes() == 0 && (fin == Session::Fin::Depart || fin == Session::Fin::Coupure)) {
         Sortie::diagnostic(QStringLiteral("bandepassante-console : le récepteur a mis fin à la connexion avant la "
                                           "première seconde, aucune mesure."));

@@ -81,6 +81,7 @@ void Recepteur::W_ConnectionRequest(qint32 requestId)
     service_.commence();
     chronique_.definitVueTcp(nullptr);
     chronique_.commence(W.RemoteHostIP(), QStringLiteral("recepteur"));
+    chronique_.decritLien(QHostAddress(W.RemoteHostIP()));
 }
 
 void Recepteur::W_DataArrival(qint64)

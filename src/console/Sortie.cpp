@@ -1,6 +1,7 @@
 #include "console/Sortie.h"
 
 #include "console/LigneJson.h"
+#include "lien/Lien.h"
 #include "mesure/ResumeMesure.h"
 #include "outils/Formatage.h"
 #include "outils/Neutralise.h"
@@ -90,6 +91,44 @@ LigneJson chiffres(LigneJson ligne, const ResumeMesure &r)
     return ligne;
 }
 
+// Only the figures the system gave.
+template<typename T>
+void siConnu(LigneJson &l, const char *nom, const std::optional<T> &valeur)
+{
+    if (valeur)
+        l.ajoute(nom, qint64(*valeur));
+}
+
+void radio(LigneJson &l, const Lien &lien)
+{
+    siConnu(l, "signal_dbm", lien.signalDbm);
+    siConnu(l, "debit_emission_kbps", lien.debitEmissionKbps);
+    siConnu(l, "mcs_emission", lien.mcsEmission);
+    siConnu(l, "flux_emission", lien.fluxEmission);
+    siConnu(l, "debit_reception_kbps", lien.debitReceptionKbps);
+    siConnu(l, "mcs_reception", lien.mcsReception);
+    siConnu(l, "flux_reception", lien.fluxReception);
+}
+
+LigneJson objetLien(const Lien &lien)
+{
+    LigneJson l;
+    l.ajoute("interface", lien.interface).ajoute("type", lien.nomType());
+    if (lien.type == Lien::Type::Wifi) {
+        l.ajoute("ssid", QString::fromUtf8(lien.ssid)).ajoute("bssid", lien.bssid);
+        siConnu(l, "frequence_mhz", lien.frequenceMHz);
+        siConnu(l, "canal", lien.canal);
+        siConnu(l, "largeur_mhz", lien.largeurMHz);
+        radio(l, lien);
+    }
+    siConnu(l, "vitesse_mbps", lien.vitesseMbps);
+    if (lien.duplexIntegral)
+        l.ajoute("duplex", *lien.duplexIntegral ? QStringLiteral("integral") : QStringLiteral("semi"));
+    if (!lien.genre.isEmpty())
+        l.ajoute("genre", lien.genre);
+    return l;
+}
+
 LigneJson debut(const char *type, const Sortie::Flux &flux)
 {
     LigneJson ligne;
@@ -101,12 +140,15 @@ LigneJson debut(const char *type, const Sortie::Flux &flux)
 
 }
 
-void Sortie::seconde(const Flux &flux, int numero, qint64 octets, const VueTcp *tcp)
+void Sortie::seconde(const Flux &flux, int numero, qint64 octets, const VueTcp *tcp, const Lien *lien)
 {
+    const bool wifi = lien && lien->type == Lien::Type::Wifi;
     if (!json_) {
         QString ligne = QString::number(numero) + QStringLiteral("  ") + flux.etiquette + debits(double(octets));
         if (tcp)
             ligne += QStringLiteral("  rtt %1  retr %2").arg(FormateMs(tcp->rttUs)).arg(tcp->retransmissions);
+        if (wifi && lien->signalDbm)
+            ligne += QStringLiteral("  signal %1 dBm").arg(*lien->signalDbm);
         ecrit(ligne.toUtf8());
         return;
     }
@@ -117,13 +159,15 @@ void Sortie::seconde(const Flux &flux, int numero, qint64 octets, const VueTcp *
             .ajoute("rtt_min_us", tcp->rttMinUs)
             .ajoute("retransmissions", tcp->retransmissions)
             .ajoute("cwnd_octets", tcp->cwndOctets);
+    if (wifi)
+        radio(l, *lien);
     ecrit(l.texte());
 }
 
-void Sortie::resume(const Flux &flux, const QString &motif, const ResumeMesure &r)
+void Sortie::resume(const Flux &flux, const QString &motif, const ResumeMesure &r, const Lien &lien)
 {
     if (json_) {
-        ecrit(chiffres(debut("resume", flux).ajoute("motif", motif), r).texte());
+        ecrit(chiffres(debut("resume", flux).ajoute("motif", motif), r).ajoute("lien", objetLien(lien)).texte());
         return;
     }
     const QString sens = flux.role == QStringLiteral("emetteur") ? QStringLiteral("envoyés") : QStringLiteral("reçus");
@@ -144,15 +188,22 @@ void Sortie::resume(const Flux &flux, const QString &motif, const ResumeMesure &
     for (const auto &l : lignes)
         ecrit((QStringLiteral("  ") + QString::fromUtf8(l.nom) + QStringLiteral("  ") + debits(l.valeur)).toUtf8());
     ecrit((QStringLiteral("  latence      ") + r.texteLatence()).toUtf8());
+    ecrit((QStringLiteral("  lien         ") + lien.description()).toUtf8());
 }
 
-void Sortie::test(const QString &pair, const ResumeMesure &montant, const ResumeMesure &descendant,
+void Sortie::lien(const Lien &lien)
+{
+    diagnostic(QStringLiteral("Lien : ") + lien.description() + QLatin1Char('.'));
+}
+
+void Sortie::test(const QString &pair, const Lien &lien, const ResumeMesure &montant, const ResumeMesure &descendant,
                   const ResumeMesure &simultaneMontant, const ResumeMesure &simultaneDescendant)
 {
     if (json_) {
         ecrit(LigneJson()
                   .ajoute("type", QStringLiteral("test"))
                   .ajoute("pair", pair)
+                  .ajoute("lien", objetLien(lien))
                   .ajoute("montant", chiffres({}, montant))
                   .ajoute("descendant", chiffres({}, descendant))
                   .ajoute("simultane", LigneJson()
@@ -167,6 +218,11 @@ void Sortie::test(const QString &pair, const ResumeMesure &montant, const Resume
     ecrit((QStringLiteral("  simultané   montant ") + debits(simultaneMontant.moyenne()) +
            QStringLiteral(", descendant ") + debits(simultaneDescendant.moyenne()))
               .toUtf8());
+    const ResumeMesure *phases[] = {&montant, &descendant, &simultaneMontant};
+    const char *noms[] = {"montant", "descendant", "simultané"};
+    for (int i = 0; i < 3; ++i)
+        ecrit(QStringLiteral("  latence %1 : %2").arg(QString::fromUtf8(noms[i]), phases[i]->texteLatence()).toUtf8());
+    ecrit((QStringLiteral("  lien  ") + lien.description()).toUtf8());
 }
 
 void Sortie::serveur(const QString &adresse, qint64 ms)

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 class ResumeMesure;
+struct Lien;
 struct VueTcp;
 
 #include <functional>
@@ -46,13 +47,19 @@ public:
     // A completed second of a measurement: the `numero`-th since the
     // connection, the bytes counted in it and, when this end sent them,
     // TCP's view of that second.
-    void seconde(const Flux &flux, int numero, qint64 octets, const VueTcp *tcp = nullptr);
+    // `lien`, the link as last seen: for Wi-Fi, its signal and bit rates
+    // go with the second.
+    void seconde(const Flux &flux, int numero, qint64 octets, const VueTcp *tcp = nullptr,
+                 const Lien *lien = nullptr);
     // The summary of a measurement that has ended; `motif` says how it ended
     // ("depart", "coupure", "duree" or "interruption").
-    void resume(const Flux &flux, const QString &motif, const ResumeMesure &resume);
+    void resume(const Flux &flux, const QString &motif, const ResumeMesure &resume, const Lien &lien);
+    // The link a measurement runs over, as it begins: one line on standard
+    // error.
+    static void lien(const Lien &lien);
     // The figures of a complete test: each phase's summary, the simultaneous
     // one in both directions.
-    void test(const QString &pair, const ResumeMesure &montant, const ResumeMesure &descendant,
+    void test(const QString &pair, const Lien &lien, const ResumeMesure &montant, const ResumeMesure &descendant,
               const ResumeMesure &simultaneMontant, const ResumeMesure &simultaneDescendant);
     // A receiver heard announcing itself, `ms` after the listing began.
     void serveur(const QString &adresse, qint64 ms);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "mesure/ResumeMesure.h"
+#include "lien/Lien.h"
 #include "protocole/VueTcp.h"
 
 #include <QDateTime>
@@ -43,6 +44,17 @@ public:
     void ajouteTcp(const VueTcp &vue);
     void definitTcp(const std::vector<VueTcp> &vues) { tcp_ = vues; }
     const std::vector<VueTcp> &tcp() const { return tcp_; }
+
+    // The link it ran over, as last seen; and for Wi-Fi the signal of each
+    // complete second, kept like the seconds.
+    void definitLien(const Lien &lien) { lien_ = lien; }
+    const Lien &lien() const { return lien_; }
+    // The link's description, or the one a history kept for it.
+    QString texteLien() const { return texteLien_.isEmpty() ? lien_.description() : texteLien_; }
+    void definitTexteLien(const QString &texte) { texteLien_ = texte; }
+    void ajouteSignal(int dBm);
+    // The median of the seconds' signals, else the link's own.
+    std::optional<int> signalDbm() const;
     void termine(const QDateTime &fin);
 
     bool enCours() const { return debut_.isValid() && !fin_.isValid(); }
@@ -68,4 +80,7 @@ private:
     qint64 total_ = 0;
     std::vector<qint64> secondes_;
     std::vector<VueTcp> tcp_;
+    Lien lien_;
+    QString texteLien_;
+    std::vector<int> signaux_;
 };

@@ -90,6 +90,8 @@ QString FormateBits(double value)
 
 QString FormateMs(qint64 microsecondes)
 {
-    return QString::number(double(microsecondes) / 1000.0, 'f', 1).replace(QLatin1Char('.'), QLatin1Char(',')) +
+    // A round trip on a local link is a few hundredths of a millisecond.
+    return QString::number(double(microsecondes) / 1000.0, 'f', microsecondes < 1000 ? 2 : 1)
+               .replace(QLatin1Char('.'), QLatin1Char(',')) +
            QStringLiteral(" ms");
 }

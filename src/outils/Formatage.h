@@ -19,5 +19,6 @@
 QString FormateOctets(double value);
 QString FormateBits(double value);
 
-// A time in microseconds as milliseconds with one decimal: "12,3 ms".
+// A time in microseconds as milliseconds with one decimal, two below a
+// millisecond: "12,3 ms", "0,04 ms".
 QString FormateMs(qint64 microsecondes);

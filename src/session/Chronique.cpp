@@ -1,5 +1,6 @@
 #include "session/Chronique.h"
 
+#include "lien/Sonde.h"
 #include "outils/Arrondi.h"
 
 Chronique::Chronique(QObject *parent)
@@ -35,6 +36,13 @@ void Chronique::ferme()
     qint64 octets = 0;
     modele_.Tick([&octets](double &valeur) { octets = ArrondiPair64(valeur); });
     mesure_.ajouteSeconde(octets);
+    if (mesure_.lien().type == Lien::Type::Wifi) {
+        Lien lien = mesure_.lien();
+        Sonde::Actualise(lien);
+        mesure_.definitLien(lien);
+        if (lien.signalDbm)
+            mesure_.ajouteSignal(*lien.signalDbm);
+    }
     vueSeconde_ = vueTcp_ ? vueTcp_() : std::nullopt;
     if (vueSeconde_) {
         const qint64 total = vueSeconde_->retransmissions;
@@ -44,6 +52,11 @@ void Chronique::ferme()
     }
     ++numero_;
     emit seconde(numero_, octets);
+}
+
+void Chronique::decritLien(const QHostAddress &pair)
+{
+    mesure_.definitLien(Sonde::LienVers(pair));
 }
 
 void Chronique::termine()

@@ -3,6 +3,7 @@
 #include "jauge/JogeModele.h"
 #include "mesure/Mesure.h"
 
+#include <QHostAddress>
 #include <QObject>
 #include <QTimer>
 
@@ -36,6 +37,10 @@ public:
     // closes and kept with it, the retransmissions of that second only.
     // Nothing read when `vue` is empty or gives nothing.
     void definitVueTcp(std::function<std::optional<VueTcp>()> vue) { vueTcp_ = std::move(vue); }
+    // Describes the link to `pair`, the far end, for the measurement that
+    // has just begun; for Wi-Fi, its signal and bit rates are read again as
+    // each second closes.
+    void decritLien(const QHostAddress &pair);
     // TCP's view of every second as the far end, which sent, reported it.
     void definitTcp(const std::vector<VueTcp> &vues) { mesure_.definitTcp(vues); }
     // Closes the measurement. Nothing when none runs.

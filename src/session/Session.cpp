@@ -150,7 +150,6 @@ void Session::W_Connect()
     connecte_ = true;
     attente_.stop();
     nouvelEssai_.stop();
-    emit connexion(adresse_);
     const QString ici = W.AdresseLocaleConnexion();
     if (reglages_.genre != Genre::Flux) {
         W.SendData(Demande{genreDemande(reglages_.genre), reglages_.dureeS}.ligne());
@@ -164,6 +163,11 @@ void Session::W_Connect()
         descendant_.commence(adresse_, ici);
         attenteRetour_.start(AttenteRetourMs);
     }
+    for (Chronique *c : {&montant_, &descendant_}) {
+        if (c->enCours())
+            c->decritLien(QHostAddress(adresse_));
+    }
+    emit connexion(adresse_);
 }
 
 // The seconds asked are over on the seat's side: its stream ends after the

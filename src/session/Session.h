@@ -82,6 +82,7 @@ public:
     static QString motif(Fin fin);
 
 signals:
+    // Connected, each direction measured now begun, its link described.
     void connexion(const QString &adresse);
     // Bytes of the blocks back just read, and bytes of the stream the system
     // has just taken, for a chart.

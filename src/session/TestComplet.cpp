@@ -55,6 +55,7 @@ void TestComplet::surFin(Session::Fin fin, const QString &remarque)
                 m.ajouteSeconde(s);
             m.ajouteOctets(rapport->octets);
             m.definitTcp(montant.tcp());
+            m.definitLien(montant.lien());
             m.termine(montant.debut().addMSecs(rapport->dureeMs));
         }
         mesures_[phase_][0] = m;
@@ -86,6 +87,7 @@ std::vector<Mesure> TestComplet::mesures() const
     simultane.ajouteOctets(a.total() + b.total());
     // The seat's sending gives the round trips of the loaded link.
     simultane.definitTcp(a.tcp());
+    simultane.definitLien(a.lien());
     if (a.fin().isValid() && b.fin().isValid())
         simultane.termine(std::max(a.fin(), b.fin()));
     montant.definitTest(sens(Montant), identifiant_);

@@ -316,13 +316,13 @@ void TestConsole::interruptionDuRecepteur()
     QCOMPARE(c.code(), 0);
     QVERIFY(c.erreurs().contains(QStringLiteral("Interrompu.")));
 
-    // "2  1,4 Mo/s  11,4 Mb/s", then the summary, its five rates and the
-    // latency (unknown here: the far end sent).
+    // "2  1,4 Mo/s  11,4 Mb/s", then the summary, its five rates, the
+    // latency (unknown here: the far end sent) and the link.
     const QRegularExpression seconde(QStringLiteral("^\\d+  \\d+(,\\d+)? (Octets|Ko|Mo|Go)/s  "
                                                     "\\d+(,\\d+)? (Bits|Kb|Mb|Gb)/s$"));
     const QStringList lignes = c.lignes();
     QVERIFY2(lignes.size() >= 8, qPrintable(lignes.join(u'\n')));
-    const int resume = int(lignes.size()) - 7;
+    const int resume = int(lignes.size()) - 8;
     for (int i = 0; i < resume; ++i) {
         QVERIFY2(seconde.match(lignes[i]).hasMatch(), qPrintable(lignes[i]));
         QVERIFY(lignes[i].startsWith(QString::number(i + 1) + QStringLiteral("  ")));
@@ -331,7 +331,8 @@ void TestConsole::interruptionDuRecepteur()
     QVERIFY2(lignes[resume].startsWith(QStringLiteral("Résumé (127.0.0.1) : ")), qPrintable(lignes[resume]));
     QVERIFY(lignes[resume].contains(QStringLiteral(" reçus, %1 secondes complètes").arg(resume)));
     const QStringList noms{QStringLiteral("moyenne"), QStringLiteral("minimum"), QStringLiteral("médiane"),
-                           QStringLiteral("90e centile"), QStringLiteral("maximum"), QStringLiteral("latence")};
+                           QStringLiteral("90e centile"), QStringLiteral("maximum"), QStringLiteral("latence"),
+                           QStringLiteral("lien")};
     for (int i = 0; i < noms.size(); ++i)
         QVERIFY2(lignes[resume + 1 + i].trimmed().startsWith(noms[i]), qPrintable(lignes[resume + 1 + i]));
 }
