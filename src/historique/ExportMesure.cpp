@@ -64,6 +64,8 @@ QString TexteResume(const Mesure &mesure)
     l << QStringLiteral("Médiane : %1").arg(Debit(r.mediane()));
     l << QStringLiteral("90e centile : %1").arg(Debit(double(r.centile90())));
     l << QStringLiteral("Maximum : %1").arg(Debit(double(r.maximum())));
+    l << QStringLiteral("Latence : %1").arg(r.texteLatence());
+    l << QStringLiteral("Lien : %1").arg(mesure.texteLien());
     return l.join(QLatin1Char('\n'));
 }
 

@@ -68,7 +68,8 @@ FenetreHistorique::FenetreHistorique(Historique *historique, QWidget *parent)
     table_->setObjectName(QStringLiteral("table"));
     table_->setHorizontalHeaderLabels(
         {QStringLiteral("Date"), QStringLiteral("Lieu"), QStringLiteral("Émetteur"), QStringLiteral("Sens"),
-         QStringLiteral("Durée"), QStringLiteral("Moyenne"), QStringLiteral("Maximum")});
+         QStringLiteral("Durée"), QStringLiteral("Moyenne"), QStringLiteral("Maximum"), QStringLiteral("Latence"),
+         QStringLiteral("Lien"), QStringLiteral("Signal")});
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     table_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
@@ -172,6 +173,19 @@ void FenetreHistorique::recharge()
         table_->setItem(i, ColMoyenne, new Cellule(FormateBits(f.moyenne) + QStringLiteral("/s"), f.moyenne));
         table_->setItem(i, ColMaximum,
                         new Cellule(FormateBits(double(f.maximum)) + QStringLiteral("/s"), double(f.maximum)));
+        // Under load, with its grade; at rest in the tool tip.
+        const ResumeMesure latence({}, 0, {}, {}, {{f.latenceChargeUs, 0, f.latenceReposUs, 0, 0}});
+        auto *charge = new Cellule(f.latenceChargeUs > 0 ? FormateMs(f.latenceChargeUs) + QStringLiteral(" (") +
+                                                               latence.noteLatence() + QLatin1Char(')')
+                                                         : QString(),
+                                   double(f.latenceChargeUs));
+        charge->setToolTip(f.latenceChargeUs > 0 ? QStringLiteral("Latence ") + latence.texteLatence() : QString());
+        table_->setItem(i, ColLatence, charge);
+        auto *lien = new Cellule(f.lien.left(40), f.lien);
+        lien->setToolTip(f.lien);
+        table_->setItem(i, ColLien, lien);
+        table_->setItem(i, ColSignal, new Cellule(f.signalDbm ? QStringLiteral("%1 dBm").arg(*f.signalDbm) : QString(),
+                                                  f.signalDbm ? double(*f.signalDbm) : -1000.0));
     }
     table_->setSortingEnabled(true);
     for (int i = 0; i < table_->rowCount(); ++i)

@@ -21,7 +21,19 @@ class FenetreHistorique : public QWidget
     Q_OBJECT
 
 public:
-    enum Colonne { ColDate, ColLieu, ColEmetteur, ColSens, ColDuree, ColMoyenne, ColMaximum, NbColonnes };
+    enum Colonne {
+        ColDate,
+        ColLieu,
+        ColEmetteur,
+        ColSens,
+        ColDuree,
+        ColMoyenne,
+        ColMaximum,
+        ColLatence,
+        ColLien,
+        ColSignal,
+        NbColonnes
+    };
 
     explicit FenetreHistorique(Historique *historique, QWidget *parent = nullptr);
 

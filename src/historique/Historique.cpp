@@ -49,6 +49,25 @@ std::vector<qint64> secondesBlob(const QByteArray &blob)
     return secondes;
 }
 
+// TCP's view of each second as one blob of five little-endian 64-bit
+// integers a second.
+QByteArray blobTcp(const std::vector<VueTcp> &vues)
+{
+    std::vector<qint64> nombres;
+    for (const VueTcp &v : vues)
+        nombres.insert(nombres.end(), {v.rttUs, v.rttVarUs, v.rttMinUs, v.retransmissions, v.cwndOctets});
+    return blobSecondes(nombres);
+}
+
+std::vector<VueTcp> tcpBlob(const QByteArray &blob)
+{
+    const std::vector<qint64> n = secondesBlob(blob);
+    std::vector<VueTcp> vues;
+    for (size_t i = 0; i + 5 <= n.size(); i += 5)
+        vues.push_back({n[i], n[i + 1], n[i + 2], n[i + 3], n[i + 4]});
+    return vues;
+}
+
 QDateTime instant(const QVariant &ms)
 {
     return QDateTime::fromMSecsSinceEpoch(ms.toLongLong());
@@ -171,22 +190,51 @@ bool Historique::lisible()
     return true;
 }
 
+namespace {
+
+// What each version of the tables adds to the one before: its columns, as
+// SELECT names them and as ALTER TABLE adds them. Version 1 is the table
+// itself.
+struct Ajout
+{
+    const char *nom;
+    const char *definition;
+};
+const std::vector<std::vector<Ajout>> Versions = {
+    {},
+    {{"sens", "TEXT NOT NULL DEFAULT ''"}, {"test", "INTEGER NOT NULL DEFAULT 0"}},
+    {{"lien", "TEXT NOT NULL DEFAULT ''"}, {"signal_dbm", "INTEGER"},
+     {"latence_repos_us", "INTEGER NOT NULL DEFAULT 0"}, {"latence_charge_us", "INTEGER NOT NULL DEFAULT 0"},
+     {"tcp", "BLOB NOT NULL DEFAULT x''"}},
+};
+
+}
+
 // Another program's database may carry the same user_version: the file must
-// hold the table this program reads and writes, with all its columns. A
-// history of version 1 gains the direction and the test of each measurement.
+// hold the table this program reads and writes, with all the columns of its
+// version. An older history gains the columns of the versions after it, its
+// measurements kept.
 bool Historique::reconnaitTables(int version)
 {
     QSqlQuery q(base(connexion_));
-    const QString colonnes = QStringLiteral("id, debut_ms, fin_ms, emetteur, recepteur, total, moyenne, minimum, "
-                                            "mediane, centile90, maximum, lieu, inachevee, secondes") +
-                             (version >= 2 ? QStringLiteral(", sens, test") : QString());
+    QString colonnes = QStringLiteral("id, debut_ms, fin_ms, emetteur, recepteur, total, moyenne, minimum, "
+                                      "mediane, centile90, maximum, lieu, inachevee, secondes");
+    for (int v = 1; v < version; ++v) {
+        for (const Ajout &a : Versions[size_t(v)])
+            colonnes += QStringLiteral(", ") + QLatin1String(a.nom);
+    }
     if (q.exec(QStringLiteral("SELECT %1 FROM mesures LIMIT 0").arg(colonnes))) {
         if (version == VersionSchema)
             return true;
         return transaction(q, [&] {
-            return q.exec(QStringLiteral("ALTER TABLE mesures ADD COLUMN sens TEXT NOT NULL DEFAULT ''")) &&
-                   q.exec(QStringLiteral("ALTER TABLE mesures ADD COLUMN test INTEGER NOT NULL DEFAULT 0")) &&
-                   q.exec(QStringLiteral("PRAGMA user_version = %1").arg(VersionSchema));
+            for (int v = version; v < VersionSchema; ++v) {
+                for (const Ajout &a : Versions[size_t(v)]) {
+                    if (!q.exec(QStringLiteral("ALTER TABLE mesures ADD COLUMN %1 %2")
+                                    .arg(QLatin1String(a.nom), QLatin1String(a.definition))))
+                        return false;
+                }
+            }
+            return q.exec(QStringLiteral("PRAGMA user_version = %1").arg(VersionSchema));
         });
     }
     if (estVerrou(q.lastError()))
@@ -217,6 +265,9 @@ bool Historique::creeTables()
                                      "lieu TEXT NOT NULL DEFAULT '', inachevee INTEGER NOT NULL, "
                                      "secondes BLOB NOT NULL, "
                                      "sens TEXT NOT NULL DEFAULT '', test INTEGER NOT NULL DEFAULT 0, "
+                                     "lien TEXT NOT NULL DEFAULT '', signal_dbm INTEGER, "
+                                     "latence_repos_us INTEGER NOT NULL DEFAULT 0, "
+                                     "latence_charge_us INTEGER NOT NULL DEFAULT 0, tcp BLOB NOT NULL DEFAULT x'', "
                                      "UNIQUE (debut_ms, emetteur, recepteur))"))
             && q.exec(QStringLiteral("PRAGMA user_version = %1").arg(VersionSchema));
     });
@@ -258,18 +309,24 @@ bool Historique::ecrit(const Ecriture &e)
     const bool ok = transaction(q, [&] {
         q.prepare(QStringLiteral(
             "INSERT INTO mesures (debut_ms, fin_ms, emetteur, recepteur, total, moyenne, minimum, mediane, "
-            "centile90, maximum, inachevee, secondes, sens, test) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
+            "centile90, maximum, inachevee, secondes, sens, test, lien, signal_dbm, latence_repos_us, "
+            "latence_charge_us, tcp) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
             "ON CONFLICT (debut_ms, emetteur, recepteur) DO UPDATE SET fin_ms = excluded.fin_ms, "
             "total = excluded.total, moyenne = excluded.moyenne, minimum = excluded.minimum, "
             "mediane = excluded.mediane, centile90 = excluded.centile90, maximum = excluded.maximum, "
-            "inachevee = excluded.inachevee, secondes = excluded.secondes"));
+            "inachevee = excluded.inachevee, secondes = excluded.secondes, lien = excluded.lien, "
+            "signal_dbm = excluded.signal_dbm, latence_repos_us = excluded.latence_repos_us, "
+            "latence_charge_us = excluded.latence_charge_us, tcp = excluded.tcp"));
         for (const QVariant &v :
              {QVariant(r.debut().toMSecsSinceEpoch()), QVariant(r.fin().toMSecsSinceEpoch()),
               QVariant(e.mesure.emetteur()), QVariant(e.mesure.recepteur()), QVariant(r.total()),
               QVariant(r.moyenne()), QVariant(r.minimum()), QVariant(r.mediane()), QVariant(r.centile90()),
               QVariant(r.maximum()), QVariant(e.inachevee ? 1 : 0), QVariant(blobSecondes(e.mesure.secondes())),
               // A null text would be bound as NULL.
-              QVariant(e.mesure.sens().isNull() ? QStringLiteral("") : e.mesure.sens()), QVariant(e.mesure.test())})
+              QVariant(e.mesure.sens().isNull() ? QStringLiteral("") : e.mesure.sens()), QVariant(e.mesure.test()),
+              QVariant(e.mesure.texteLien()),
+              e.mesure.signalDbm() ? QVariant(*e.mesure.signalDbm()) : QVariant(QMetaType(QMetaType::Int)),
+              QVariant(r.latenceReposUs()), QVariant(r.latenceChargeUs()), QVariant(blobTcp(e.mesure.tcp()))})
             q.addBindValue(v);
         return q.exec();
     });
@@ -327,7 +384,8 @@ QVector<Historique::Fiche> Historique::fiches()
         return liste;
     QSqlQuery q(base(connexion_));
     if (!q.exec(QStringLiteral("SELECT id, debut_ms, fin_ms, emetteur, recepteur, lieu, total, moyenne, minimum, "
-                               "mediane, centile90, maximum, inachevee, sens, test FROM mesures "
+                               "mediane, centile90, maximum, inachevee, sens, test, lien, signal_dbm, "
+                               "latence_repos_us, latence_charge_us FROM mesures "
                                "ORDER BY debut_ms DESC")))
         return liste;
     while (q.next()) {
@@ -347,6 +405,11 @@ QVector<Historique::Fiche> Historique::fiches()
         f.inachevee = q.value(12).toBool();
         f.sens = q.value(13).toString();
         f.test = q.value(14).toLongLong();
+        f.lien = q.value(15).toString();
+        if (!q.value(16).isNull())
+            f.signalDbm = q.value(16).toInt();
+        f.latenceReposUs = q.value(17).toLongLong();
+        f.latenceChargeUs = q.value(18).toLongLong();
         liste.push_back(f);
     }
     return liste;
@@ -358,7 +421,8 @@ std::optional<Mesure> Historique::charge(qint64 id)
         return std::nullopt;
     QSqlQuery q(base(connexion_));
     q.prepare(QStringLiteral(
-        "SELECT debut_ms, fin_ms, emetteur, recepteur, total, secondes, sens, test FROM mesures WHERE id = ?"));
+        "SELECT debut_ms, fin_ms, emetteur, recepteur, total, secondes, sens, test, lien, tcp FROM mesures "
+        "WHERE id = ?"));
     q.addBindValue(id);
     if (!q.exec() || !q.next())
         return std::nullopt;
@@ -367,6 +431,8 @@ std::optional<Mesure> Historique::charge(qint64 id)
         m.ajouteSeconde(s);
     m.ajouteOctets(q.value(4).toLongLong());
     m.definitTest(q.value(6).toString(), q.value(7).toLongLong());
+    m.definitTexteLien(q.value(8).toString());
+    m.definitTcp(tcpBlob(q.value(9).toByteArray()));
     m.termine(instant(q.value(1)));
     return m;
 }

@@ -37,9 +37,10 @@ class Historique : public QObject
 public:
     // The version of the tables this program writes, kept in the file's
     // user_version.
-    // 2 adds each measurement's direction and test; a file of version 1 is
-    // brought to it when opened.
-    static constexpr int VersionSchema = 2;
+    // 2 adds each measurement's direction and test, 3 its link, its signal,
+    // its latencies and TCP's view of its seconds; an older file is brought
+    // to this version when opened, its measurements kept.
+    static constexpr int VersionSchema = 3;
     // How long one statement waits for another copy's lock.
     static constexpr int AttenteVerrouMs = 250;
     static constexpr int RelanceMs = 2000;
@@ -59,6 +60,10 @@ public:
         QString lieu;
         QString sens;
         qint64 test = 0;
+        QString lien;
+        std::optional<int> signalDbm;
+        qint64 latenceReposUs = 0;
+        qint64 latenceChargeUs = 0;
         qint64 total = 0;
         double moyenne = 0;
         qint64 minimum = 0;

@@ -24,6 +24,8 @@ QImage ImageMesure(const JogeModele &modele, QSize taille, const Mesure &mesure)
         QStringLiteral("%1 → %2").arg(mesure.emetteur(), mesure.recepteur()),
         QStringLiteral("Moyenne : %1/s").arg(FormateBits(r.moyenne())),
         QStringLiteral("Maximum : %1/s").arg(FormateBits(double(r.maximum()))),
+        QStringLiteral("Latence : %1").arg(r.texteLatence()),
+        QStringLiteral("Lien : %1").arg(mesure.texteLien()),
     };
     QFont police(QStringLiteral("DejaVu Sans"));
     police.setPixelSize(PoliceBande);

@@ -162,6 +162,7 @@ void Form1::Suit(Session &session)
             suivi_->commence(session.adresseLocale(), adresse, sens, test);
         else
             suivi_->commence(adresse, session.adresseLocale(), sens, test);
+        suivi_->decritLien(adresse);
     });
     connect(&session, &Session::recu, this, [this](qint64 octets) {
         Compte(octets);
@@ -240,6 +241,7 @@ void Form1::W_ConnectionRequest(qint32 requestID)
         autreBout_ = W.RemoteHostIP();
         service_.commence();
         suivi_->commence(W.RemoteHostIP(), W.AdresseLocaleConnexion());
+        suivi_->decritLien(W.RemoteHostIP());
     }
 }
 
@@ -249,8 +251,10 @@ void Form1::W_DataArrival(qint64 bytesTotal)
     const bool attente = !service_.demande();
     const qint64 donnees = service_.lit(recu_);
     // Asked for the blocks back, the window measures what it sends.
-    if (attente && service_.envoieSeulement())
+    if (attente && service_.envoieSeulement()) {
         suivi_->commence(W.AdresseLocaleConnexion(), W.RemoteHostIP());
+        suivi_->decritLien(W.RemoteHostIP());
+    }
     Compte(donnees);
     TaillePaquets_ = bytesTotal;
 }

@@ -206,25 +206,38 @@ private slots:
         QVERIFY(fenetre.etat().contains(chemin));
     }
 
-    // A history of the first version is brought to the second, its
-    // measurements kept, with no direction and no test.
+    // A history written by an earlier version is brought to this one, its
+    // measurements kept, the new columns empty.
+    void versionPrecedente_data()
+    {
+        QTest::addColumn<int>("version");
+        QTest::newRow("first version") << 1;
+        QTest::newRow("the version before this one") << 2;
+    }
+
     void versionPrecedente()
     {
-        const QString chemin = fichier(QStringLiteral("version1.sqlite"));
+        QFETCH(int, version);
+        const QString chemin = fichier(QStringLiteral("version%1.sqlite").arg(version));
         QVERIFY(executeSql(chemin, {QStringLiteral(
             "CREATE TABLE mesures (id INTEGER PRIMARY KEY, debut_ms INTEGER NOT NULL, fin_ms INTEGER NOT NULL, "
             "emetteur TEXT NOT NULL, recepteur TEXT NOT NULL, total INTEGER NOT NULL, moyenne REAL NOT NULL, "
             "minimum INTEGER NOT NULL, mediane REAL NOT NULL, centile90 INTEGER NOT NULL, maximum INTEGER NOT NULL, "
-            "lieu TEXT NOT NULL DEFAULT '', inachevee INTEGER NOT NULL, secondes BLOB NOT NULL, "
-            "UNIQUE (debut_ms, emetteur, recepteur))"),
-            QStringLiteral("INSERT INTO mesures VALUES (1, 0, 5000, '10.44.0.2', '', 50, 10, 10, 10, 10, 10, 'cave', "
-                           "0, x'')"),
-            QStringLiteral("PRAGMA user_version = 1")}));
+            "lieu TEXT NOT NULL DEFAULT '', inachevee INTEGER NOT NULL, secondes BLOB NOT NULL, %1"
+            "UNIQUE (debut_ms, emetteur, recepteur))")
+                                       .arg(version == 2 ? QStringLiteral("sens TEXT NOT NULL DEFAULT '', test INTEGER "
+                                                                          "NOT NULL DEFAULT 0, ")
+                                                         : QString()),
+            QStringLiteral("INSERT INTO mesures (id, debut_ms, fin_ms, emetteur, recepteur, total, moyenne, minimum, "
+                           "mediane, centile90, maximum, lieu, inachevee, secondes) VALUES (1, 0, 5000, "
+                           "'10.44.0.2', '', 50, 10, 10, 10, 10, 10, 'cave', 0, x'')"),
+            QStringLiteral("PRAGMA user_version = %1").arg(version)}));
         Historique h(chemin);
         QVERIFY2(h.disponible(), qPrintable(h.raison()));
         QCOMPARE(h.fiches().size(), 1);
-        QCOMPARE(h.fiches().front().lieu, QStringLiteral("cave"));
-        QCOMPARE(h.fiches().front().sens, QString());
+        const Historique::Fiche f = h.fiches().front();
+        QVERIFY(f.lieu == QStringLiteral("cave") && f.sens.isEmpty() && f.lien.isEmpty() && !f.signalDbm &&
+                f.latenceChargeUs == 0);
         QVERIFY(h.enregistre(mesure(QStringLiteral("10.44.0.3"), QDateTime::currentDateTime(), 3, 1), false));
         QCOMPARE(h.fiches().size(), 2);
     }
