@@ -1,7 +1,5 @@
 #include "historique/ExportMesure.h"
 
-#include <functional>
-
 #include "outils/Formatage.h"
 
 #include <QJsonArray>
@@ -11,6 +9,7 @@
 #include <QSaveFile>
 
 #include <cmath>
+#include <functional>
 
 namespace {
 
@@ -64,7 +63,14 @@ QString TexteResume(const Mesure &mesure)
     l << QStringLiteral("Médiane : %1").arg(Debit(r.mediane()));
     l << QStringLiteral("90e centile : %1").arg(Debit(double(r.centile90())));
     l << QStringLiteral("Maximum : %1").arg(Debit(double(r.maximum())));
-    l << QStringLiteral("Latence : %1").arg(r.texteLatence());
+    if (r.latenceChargeUs() > 0) {
+        l << QStringLiteral("Latence au repos : %1").arg(FormateMs(r.latenceReposUs()));
+        l << QStringLiteral("Latence en charge : %1 (+%2), note %3")
+                 .arg(FormateMs(r.latenceChargeUs()),
+                      FormateMs(std::max<qint64>(0, r.latenceChargeUs() - r.latenceReposUs())), r.noteLatence());
+    } else {
+        l << QStringLiteral("Latence : %1").arg(r.texteLatence());
+    }
     l << QStringLiteral("Lien : %1").arg(mesure.texteLien());
     return l.join(QLatin1Char('\n'));
 }
@@ -74,6 +80,15 @@ QString TableauTest(const std::vector<Mesure> &phases)
     if (phases.size() != 3 || !phases.front().existe())
         return QString();
     const std::vector<ResumeMesure> r{phases[0].resume(), phases[1].resume(), phases[2].resume()};
+    // Under load, with its grade; at rest below.
+    QString latence = QStringLiteral("<tr><td>Latence</td>");
+    for (const ResumeMesure &p : r)
+        latence += QStringLiteral("<td align=\"right\">%1</td>")
+                       .arg(p.latenceChargeUs() > 0 ? FormateMs(p.latenceChargeUs()) + QStringLiteral(" (") +
+                                                          p.noteLatence() + QStringLiteral(")<br>repos ") +
+                                                          FormateMs(p.latenceReposUs())
+                                                    : QStringLiteral("inconnue"));
+    latence += QStringLiteral("</tr>");
     const auto ligne = [&](const QString &nom, const std::function<double(const ResumeMesure &)> &chiffre) {
         QString l = QStringLiteral("<tr><td>%1</td>").arg(nom);
         for (const ResumeMesure &p : r)
@@ -87,7 +102,7 @@ QString TableauTest(const std::vector<Mesure> &phases)
                     phases[0].debut().toString(QStringLiteral("dd/MM/yyyy à HH:mm"))) +
            ligne(QStringLiteral("Moyenne"), [](const ResumeMesure &p) { return p.moyenne(); }) +
            ligne(QStringLiteral("Maximum"), [](const ResumeMesure &p) { return double(p.maximum()); }) +
-           QStringLiteral("</table>");
+           latence + QStringLiteral("</table>");
 }
 
 QString HeureIso(const QDateTime &t)

@@ -19,6 +19,8 @@ FenetreResume::FenetreResume(const SuiviMesure *suivi, QWidget *parent)
     test_->setObjectName(QStringLiteral("test"));
     test_->setTextFormat(Qt::RichText);
     auto *l = new QVBoxLayout(this);
+    // Grows with its text (the latency and the test come later).
+    l->setSizeConstraint(QLayout::SetMinimumSize);
     l->addWidget(test_);
     l->addWidget(texte_);
     connect(suivi_, &SuiviMesure::change, this, &FenetreResume::actualise);

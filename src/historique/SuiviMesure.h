@@ -34,6 +34,8 @@ public:
                   qint64 test = 0);
     // Bytes just read.
     void octets(qint64 n) { chronique_.ajoute(n); }
+    // TCP's view of each second as the far end, which sent, reported it.
+    void definitTcp(const std::vector<VueTcp> &vues) { chronique_.definitTcp(vues); }
     // Describes the link to the far end of the measurement just begun.
     void decritLien(const QString &pair) { chronique_.decritLien(QHostAddress(pair)); }
     // The transmitter left, reception stopped or the program ends.

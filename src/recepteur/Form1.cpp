@@ -172,8 +172,11 @@ void Form1::Suit(Session &session)
         if (envoiSuivi_)
             Compte(octets);
     });
-    const auto fin = [this] {
+    const auto fin = [this, &session] {
         envoiSuivi_ = false;
+        // The latency of what came back is the far end's, in its report.
+        if (session.reglages().genre != Session::Genre::Envoi)
+            suivi_->definitTcp(session.descendant().mesure().tcp());
         suivi_->termine();
         if (jaugePourDemande_ && Command1->text() != QString::fromUtf8(CaptionArreter))
             jauge->ARRET();
