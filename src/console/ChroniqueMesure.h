@@ -36,6 +36,7 @@ public:
     qint64 total() const { return chronique_.mesure().total(); }
     int secondes() const { return chronique_.secondes(); }
     QString pair() const { return pair_; }
+    QString role() const { return role_; }
     const Mesure &mesure() const { return chronique_.mesure(); }
 
 signals:

@@ -1,6 +1,7 @@
 #include "console/LigneCommande.h"
 
 #include "console/Commande.h"
+#include "console/Metriques.h"
 #include "console/Sortie.h"
 #include "protocole/Demande.h"
 
@@ -23,7 +24,9 @@ struct SousCommande
 
 const SousCommande SousCommandes[] = {
     {"recevoir", "receive", LigneCommande::Mode::Recevoir,
-     {QStringLiteral("port"), QStringLiteral("une-fois"), QStringLiteral("duree"), QStringLiteral("sans-retour")}, 0},
+     {QStringLiteral("port"), QStringLiteral("une-fois"), QStringLiteral("duree"), QStringLiteral("sans-retour"),
+      QStringLiteral("metriques")},
+     0},
     {"emettre", "send", LigneCommande::Mode::Emettre,
      {QStringLiteral("port"), QStringLiteral("duree"), QStringLiteral("attente"), QStringLiteral("retour")}, 10},
     {"serveurs", "list", LigneCommande::Mode::Serveurs, {QStringLiteral("duree")}, 3},
@@ -52,7 +55,7 @@ QString LigneCommande::usage()
     return QStringLiteral(
         "Utilisation :\n"
         "  bandepassante-console recevoir [--port N] [--une-fois] [--duree S] [--sans-retour]\n"
-        "                                 [--json]\n"
+        "                                 [--metriques ADRESSE:PORT] [--json]\n"
         "  bandepassante-console emettre HOTE [--port N] [--duree S] [--attente S] [--retour]\n"
         "                                     [--json]\n"
         "  bandepassante-console test HOTE [--port N] [--duree S] [--attente S] [--json]\n"
@@ -84,6 +87,9 @@ QString LigneCommande::usage()
         "                        (1 à 60) ; il faut un récepteur qui sait le faire\n"
         "  --sans-retour, --no-reverse\n"
         "                        recevoir : refuse d'envoyer vers qui le demande\n"
+        "  --metriques ADRESSE:PORT, --metrics ADRESSE:PORT\n"
+        "                        recevoir : sert GET /metrics (Prometheus) à cette\n"
+        "                        adresse, par exemple 127.0.0.1:9444 ou :9444\n"
         "  --attente S, --wait S emettre : attend au plus S s que le récepteur accepte (10)\n"
         "  -h, --help            affiche cette aide\n"
         "  -v, --version         affiche la version\n"
@@ -116,7 +122,9 @@ LigneCommande::LigneCommande(const QStringList &arguments)
     const QCommandLineOption uneFois({QStringLiteral("une-fois"), QStringLiteral("once")}, QString());
     const QCommandLineOption retour({QStringLiteral("retour"), QStringLiteral("reverse")}, QString());
     const QCommandLineOption sansRetour({QStringLiteral("sans-retour"), QStringLiteral("no-reverse")}, QString());
-    analyseur.addOptions({aide, version, json, port, duree, attente, uneFois, retour, sansRetour});
+    const QCommandLineOption metriques({QStringLiteral("metriques"), QStringLiteral("metrics")}, QString(),
+                                       QStringLiteral("ADRESSE:PORT"));
+    analyseur.addOptions({aide, version, json, port, duree, attente, uneFois, retour, sansRetour, metriques});
 
     if (!analyseur.parse(arguments)) {
         const QStringList inconnues = analyseur.unknownOptionNames();
@@ -166,7 +174,7 @@ LigneCommande::LigneCommande(const QStringList &arguments)
     if (versHote)
         reglages_.hote = positions[1];
 
-    for (const QCommandLineOption *o : {&port, &duree, &attente, &uneFois, &retour, &sansRetour}) {
+    for (const QCommandLineOption *o : {&port, &duree, &attente, &uneFois, &retour, &sansRetour, &metriques}) {
         if (analyseur.isSet(*o) && !commande->options.contains(o->names().first())) {
             refuse(QStringLiteral("l'option --%1 ne s'applique pas à %2.").arg(o->names().first(), nom));
             return;
@@ -177,6 +185,14 @@ LigneCommande::LigneCommande(const QStringList &arguments)
     reglages_.uneFois = analyseur.isSet(uneFois);
     reglages_.retour = analyseur.isSet(retour);
     reglages_.sansRetour = analyseur.isSet(sansRetour);
+    reglages_.metriques = analyseur.value(metriques);
+    QHostAddress adresseMetriques;
+    quint16 portMetriques = 0;
+    if (analyseur.isSet(metriques) && !Metriques::LitAdresse(reglages_.metriques, adresseMetriques, portMetriques)) {
+        refuse(QStringLiteral("--metriques veut ADRESSE:PORT ou :PORT, par exemple 127.0.0.1:9444, pas « %1 ».")
+                   .arg(reglages_.metriques));
+        return;
+    }
     reglages_.duree = commande->dureeParDefaut;
     if (analyseur.isSet(port) && !entier(analyseur.value(port), 1, 65535, reglages_.port)) {
         refuse(QStringLiteral("--port veut un numéro de port, de 1 à 65535, pas « %1 ».").arg(analyseur.value(port)));

@@ -27,6 +27,8 @@ public:
         // them back.
         bool retour = false;
         bool sansRetour = false;
+        // recevoir: where to serve GET /metrics ("ADRESSE:PORT"); empty: not.
+        QString metriques;
         QString hote;
     };
 

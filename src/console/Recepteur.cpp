@@ -36,6 +36,20 @@ Recepteur::Recepteur(const LigneCommande::Reglages &reglages, Sortie &sortie)
 
 void Recepteur::demarre()
 {
+    if (!reglages_.metriques.isEmpty()) {
+        QHostAddress adresse;
+        quint16 port = 0;
+        QString raison;
+        Metriques::LitAdresse(reglages_.metriques, adresse, port);
+        metriques_ = std::make_unique<Metriques>(chronique_);
+        if (!metriques_->ecoute(adresse, port, raison)) {
+            Sortie::diagnostic(QStringLiteral("bandepassante-console : impossible de servir les métriques sur %1 : %2.")
+                                   .arg(reglages_.metriques, raison));
+            termine(Impossible);
+            return;
+        }
+        Sortie::diagnostic(QStringLiteral("Métriques sur http://%1/metrics.").arg(reglages_.metriques));
+    }
     if (!W.Listen()) {
         Sortie::diagnostic(QStringLiteral("bandepassante-console : ") +
                            RaisonEcouteImpossible(reglages_.port, W.NumeroDerniereErreur(), W.DerniereErreur()) +
@@ -128,10 +142,19 @@ void Recepteur::W_Error(int number, const QString &description)
     emetteurParti(ChroniqueMesure::Fin::Coupure);
 }
 
+void Recepteur::compteFin(ChroniqueMesure::Fin fin)
+{
+    if (!chronique_.enCours())
+        return;
+    chronique_.termine(fin);
+    if (metriques_)
+        metriques_->fin(Session::motif(fin));
+}
+
 void Recepteur::emetteurParti(ChroniqueMesure::Fin fin)
 {
     const bool rienRecu = chronique_.total() == 0;
-    chronique_.termine(fin);
+    compteFin(fin);
     W.Close();
     if (!reglages_.uneFois) {
         ecouteDeNouveau();
@@ -150,7 +173,7 @@ void Recepteur::arrete(ChroniqueMesure::Fin fin)
 {
     reessaiEcoute_.stop();
     W.Close();
-    chronique_.termine(fin);
+    compteFin(fin);
     SSID.stop();
     termine(Termine);
 }

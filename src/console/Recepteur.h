@@ -3,10 +3,13 @@
 #include "console/Commande.h"
 #include "console/LigneCommande.h"
 #include "console/ChroniqueMesure.h"
+#include "console/Metriques.h"
 #include "protocole/Winsock.h"
 #include "session/ServiceRecepteur.h"
 
 #include <QTimer>
+
+#include <memory>
 
 class Sortie;
 
@@ -43,6 +46,9 @@ private:
     void W_Close();
     void W_Error(int number, const QString &description);
     void SSID_Timer();
+    // Ends the measurement running, if any: its summary, and its count in
+    // the metrics.
+    void compteFin(ChroniqueMesure::Fin fin);
     void emetteurParti(ChroniqueMesure::Fin fin);
     void arrete(ChroniqueMesure::Fin fin);
 
@@ -51,6 +57,8 @@ private:
     Winsock W{Winsock::Genre::Tcp, this};
     Winsock Wssid{Winsock::Genre::Udp, this};
     ServiceRecepteur service_{W};
+    // The Prometheus endpoint, with --metriques.
+    std::unique_ptr<Metriques> metriques_;
     QTimer SSID;
     QTimer duree_;
     QTimer reessaiEcoute_;

@@ -87,6 +87,7 @@ private slots:
     void silencePuisPortRepris();
     void finVoulueParLeRecepteur_data();
     void finVoulueParLeRecepteur();
+    void metriques();
     void sortieImpossible_data();
     void sortieImpossible();
     void serveursParmiDesDatagrammesQuelconques_data();
@@ -545,6 +546,84 @@ void TestConsole::finVoulueParLeRecepteur()
                      emetteur.lignes().last().contains(QStringLiteral("\"motif\":\"depart\"")),
                  qPrintable(emetteur.erreurs()));
     QTRY_VERIFY_WITH_TIMEOUT(!recepteur.enCours(), 5000);
+}
+
+namespace {
+
+// An HTTP exchange with the receiver's endpoint: the answer's status line and
+// body; empty when the server closed without answering.
+QByteArray http(const QByteArray &requete, QByteArray *corps = nullptr)
+{
+    QTcpSocket s;
+    s.connectToHost(QHostAddress::LocalHost, 9444);
+    if (!s.waitForConnected(5000))
+        return {};
+    s.write(requete);
+    QByteArray recu;
+    while (s.state() == QAbstractSocket::ConnectedState && s.waitForReadyRead(6000)) {
+        recu += s.readAll();
+        const qsizetype fin = recu.indexOf("\r\n\r\n");
+        const QRegularExpressionMatch l =
+            QRegularExpression(QStringLiteral("Content-Length: (\\d+)"), QRegularExpression::CaseInsensitiveOption)
+                .match(QString::fromLatin1(recu));
+        if (fin >= 0 && l.hasMatch() && recu.size() >= fin + 4 + l.captured(1).toLongLong())
+            break;
+    }
+    if (corps)
+        *corps = recu.mid(recu.indexOf("\r\n\r\n") + 4);
+    return recu.left(recu.indexOf("\r\n"));
+}
+
+bool promtool(const QByteArray &exposition)
+{
+    QProcess p;
+    p.start(QStringLiteral("promtool"), {QStringLiteral("check"), QStringLiteral("metrics")});
+    p.write(exposition);
+    p.closeWriteChannel();
+    return p.waitForFinished(10000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
+}
+
+// The receiver's Prometheus endpoint: valid exposition before, during and
+// after a measurement; the last second as the console prints it; anything
+// but GET /metrics gets 404, and a client that sends too much is dropped
+// while the measurement goes on.
+void TestConsole::metriques()
+{
+    Console c;
+    c.lance({QStringLiteral("recevoir"), QStringLiteral("--json"), QStringLiteral("--metriques"),
+             QStringLiteral("127.0.0.1:9444")});
+    QTRY_VERIFY_WITH_TIMEOUT(c.erreurs().contains(QStringLiteral("Réception sur")), 10000);
+    const QByteArray get("GET /metrics HTTP/1.1\r\nHost: x\r\n\r\n");
+    QByteArray corps;
+    QCOMPARE(http(get, &corps), QByteArray("HTTP/1.1 200 OK"));
+    QVERIFY2(promtool(corps), corps.constData());
+
+    Cadence flux(2000000);
+    QTRY_VERIFY_WITH_TIMEOUT(c.objets(QStringLiteral("seconde")).size() >= 2, 10000);
+    QCOMPARE(http(get, &corps), QByteArray("HTTP/1.1 200 OK"));
+    QVERIFY2(promtool(corps), corps.constData());
+    const qint64 gauge = QRegularExpression(QStringLiteral("\nbandepassante_last_second_bytes_per_second (\\d+)"))
+                             .match(QString::fromUtf8(corps)).captured(1).toLongLong();
+    const int vues = int(c.objets(QStringLiteral("seconde")).size());
+    QTRY_VERIFY_WITH_TIMEOUT(c.objets(QStringLiteral("seconde")).size() > vues, 5000);
+    bool trouvee = false;
+    for (const QJsonObject &o : c.objets(QStringLiteral("seconde")))
+        trouvee = trouvee || o.value(QStringLiteral("octets")).toInteger() == gauge;
+    QVERIFY2(trouvee, qPrintable(QString::number(gauge)));
+
+    QCOMPARE(http("POST /metrics HTTP/1.1\r\nHost: x\r\nContent-Length: 1\r\n\r\nx"),
+             QByteArray("HTTP/1.1 404 Not Found"));
+    QCOMPARE(http("GET /autre HTTP/1.1\r\nHost: x\r\n\r\n"), QByteArray("HTTP/1.1 404 Not Found"));
+    QCOMPARE(http("POST /metrics HTTP/1.1\r\nHost: x\r\nContent-Length: 10000000\r\n\r\n" +
+                  QByteArray(10000000, 'x')),
+             QByteArray());
+    flux.arrete();
+    QTRY_COMPARE_WITH_TIMEOUT(c.objets(QStringLiteral("resume")).size(), 1, 10000);
+    QCOMPARE(c.objets(QStringLiteral("resume"))[0].value(QStringLiteral("octets")).toInteger(), flux.envoyes());
+    QCOMPARE(http(get, &corps), QByteArray("HTTP/1.1 200 OK"));
+    QVERIFY2(promtool(corps) && corps.contains("bandepassante_measurements_total{end=\"depart\"} 1"), corps.constData());
 }
 
 // What cannot be written is an error, said on standard error with code 1;
