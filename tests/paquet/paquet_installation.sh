@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
 # `cmake --install` into an empty DESTDIR puts exactly the expected files in
 # place, and the installed console program runs from there.
-#   paquet_installation.sh BUILD_DIR PREFIX APPLICATION_ID VERSION
+#   paquet_installation.sh BUILD_DIR PREFIX APPLICATION_ID VERSION SYSCONFDIR
 set -euo pipefail
-build=$1 prefixe=$2 id=$3 version=$4
+build=$1 prefixe=$2 id=$3 version=$4 etc=$5
 
 destdir=$(mktemp -d)
 trap 'rm -rf "$destdir"' EXIT
 DESTDIR=$destdir cmake --install "$build" >/dev/null
 
 attendus=$(sort <<FIN
+$etc/default/bandepassante-recepteur
 $prefixe/bin/bandepassante
 $prefixe/bin/bandepassante-console
 $prefixe/lib/systemd/system/bandepassante-recepteur.service
