@@ -48,7 +48,11 @@ void Recepteur::demarre()
             termine(Impossible);
             return;
         }
-        Sortie::diagnostic(QStringLiteral("Métriques sur http://%1/metrics.").arg(reglages_.metriques));
+        Sortie::diagnostic(reglages_.metriques.startsWith(QLatin1Char(':'))
+                               ? QStringLiteral("Métriques sur le port TCP %1 de toutes les adresses de cette machine, "
+                                                "chemin /metrics.")
+                                     .arg(port)
+                               : QStringLiteral("Métriques sur http://%1/metrics.").arg(reglages_.metriques));
     }
     if (!W.Listen()) {
         Sortie::diagnostic(QStringLiteral("bandepassante-console : ") +
