@@ -104,9 +104,8 @@ void Recepteur::W_ConnectionRequest(qint32 requestId)
 
 void Recepteur::W_DataArrival(qint64)
 {
-    W.GetData(recu_);
     const bool attente = !service_.demande();
-    const qint64 donnees = service_.lit(recu_);
+    const qint64 donnees = service_.lit();
     if (attente && service_.demande()) {
         const Demande &d = *service_.demande();
         Sortie::diagnostic(QStringLiteral("L'émetteur %1 demande « %2 » pendant %3 s.")

@@ -62,5 +62,4 @@ private:
     QTimer SSID;
     QTimer duree_;
     QTimer reessaiEcoute_;
-    QByteArray recu_;
 };

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <utility>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/socket.h>
@@ -48,6 +49,15 @@ QString texteErreur(int numero)
 {
     return QString::fromLocal8Bit(std::strerror(numero));
 }
+
+// Linux drops the bytes of a TCP read given MSG_TRUNC without copying them
+// and says how many they were; elsewhere the flag means nothing for TCP, and
+// the bytes are read into the buffer and forgotten.
+#ifdef __linux__
+int drapeauJette = MSG_TRUNC;
+#else
+int drapeauJette = 0;
+#endif
 
 void option(int fd, int niveau, int nom, int valeur)
 {
@@ -138,6 +148,8 @@ void Winsock::fermeDescripteur()
     envoi_.Vide();
     finEnvoi_ = false;
     recu_.resize(0);
+    jette_ = false;
+    jetes_ = 0;
     etat_ = sckClosed;
 }
 
@@ -451,10 +463,20 @@ bool Winsock::TermineEnvoi(const QByteArray &dernier)
     return vide();
 }
 
-void Winsock::GetData(QByteArray &donnees)
+qint64 Winsock::GetData(QByteArray &donnees)
 {
     donnees.swap(recu_);
     recu_.resize(0);
+    return donnees.size() + std::exchange(jetes_, 0);
+}
+
+void Winsock::ForceLectureCopiee(bool copiee)
+{
+#ifdef __linux__
+    drapeauJette = copiee ? 0 : MSG_TRUNC;
+#else
+    Q_UNUSED(copiee);
+#endif
 }
 
 void Winsock::Close()
@@ -496,9 +518,11 @@ void Winsock::lit()
         recu_.resize(0);
     const qint64 deja = recu_.size();
     recu_.resize(LectureMax);
-    const ssize_t n = ::recv(fd_, recu_.data() + deja, size_t(LectureMax - deja), 0);
+    const ssize_t n = ::recv(fd_, recu_.data() + deja, size_t(LectureMax - deja), jette_ ? drapeauJette : 0);
     if (n > 0) {
-        recu_.resize(deja + n);
+        if (jette_)
+            jetes_ += n;
+        recu_.resize(jette_ ? deja : deja + n);
         luDepuisVeille_ += n;
         emit DataArrival(n);
         return;

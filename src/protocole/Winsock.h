@@ -106,8 +106,19 @@ public:
     bool TermineEnvoi(const QByteArray &dernier = {});
     // TCP: everything received and not yet taken; UDP: the waiting datagram.
     // Swaps buffers with `donnees`: a caller that keeps passing the same
-    // array gets the data without copies or allocations.
-    void GetData(QByteArray &donnees);
+    // array gets the data without copies or allocations. Returns how many
+    // bytes came since the last call, those dropped by JetteDonnees()
+    // included.
+    qint64 GetData(QByteArray &donnees);
+    // TCP, until the connection closes: the bytes that come from now on are
+    // only counted, and dropped without being copied out of the system;
+    // GetData() gives their count and no bytes. For a reader that has seen
+    // what it looks at and now only counts.
+    void JetteDonnees() { jette_ = genre_ == Genre::Tcp; }
+    // Makes the dropping read copy the bytes into a buffer and forget them,
+    // as it does where the system cannot drop them: for tests and
+    // comparisons.
+    static void ForceLectureCopiee(bool copiee);
     void Close();
 
     // TCP's view of the connection (see VueTcp); nothing when none is up.
@@ -183,6 +194,8 @@ private:
     qint32 demandeId_ = 0;
 
     QByteArray recu_;
+    bool jette_ = false;
+    qint64 jetes_ = 0;
     FileEnvoi envoi_;
     // TermineEnvoi() has been called: our end follows the queue.
     bool finEnvoi_ = false;

@@ -250,9 +250,8 @@ void Form1::W_ConnectionRequest(qint32 requestID)
 
 void Form1::W_DataArrival(qint64 bytesTotal)
 {
-    W.GetData(recu_);
     const bool attente = !service_.demande();
-    const qint64 donnees = service_.lit(recu_);
+    const qint64 donnees = service_.lit();
     // Asked for the blocks back, the window measures what it sends.
     if (attente && service_.envoieSeulement()) {
         suivi_->commence(W.AdresseLocaleConnexion(), W.RemoteHostIP());

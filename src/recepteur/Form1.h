@@ -136,7 +136,6 @@ private:
 
     qint64 OctetsRecus_ = 0;
     qint64 TaillePaquets_ = 0;
-    QByteArray recu_;
 
     std::unique_ptr<Form2> form2_;
 

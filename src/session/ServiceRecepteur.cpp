@@ -50,13 +50,14 @@ void ServiceRecepteur::commence()
     emission_.arrete();
 }
 
-qint64 ServiceRecepteur::lit(const QByteArray &donnees)
+qint64 ServiceRecepteur::lit()
 {
+    const qint64 n = w_.GetData(recu_);
     if (refuse_)
         return 0;
     if (lecture_.etat() != LectureDemande::Etat::Attente)
-        return donnees.size();
-    switch (lecture_.ajoute(donnees)) {
+        return n;
+    switch (lecture_.ajoute(recu_)) {
     case LectureDemande::Etat::Attente:
         return 0;
     case LectureDemande::Etat::Invalide:
@@ -66,10 +67,12 @@ qint64 ServiceRecepteur::lit(const QByteArray &donnees)
     case LectureDemande::Etat::Demande:
         demande_ = lecture_.demande();
         sert();
-        return lecture_.donnees().size();
+        break;
     case LectureDemande::Etat::Flux:
         break;
     }
+    // Nothing after the first bytes is looked at.
+    w_.JetteDonnees();
     return lecture_.donnees().size();
 }
 

@@ -32,9 +32,11 @@ public:
 
     // A connection has just been accepted.
     void commence();
-    // The bytes just read: how many of them are measurement data (a request
-    // line is not). Never reads on for a request it refused.
-    qint64 lit(const QByteArray &donnees);
+    // Takes the bytes the connection has received: how many of them are
+    // measurement data (a request line is not). Once it knows there is no
+    // request line to come, it has the system drop the bytes it counts.
+    // Never reads on for a request it refused.
+    qint64 lit();
     // The requester has ended its side; `recu` is the owner's measurement of
     // what it received, which the report tells when one is due (envoi,
     // simultane: it goes after the last whole block). The owner then closes
@@ -60,6 +62,7 @@ private:
     Winsock &w_;
     Emission emission_;
     LectureDemande lecture_;
+    QByteArray recu_;
     std::optional<Demande> demande_;
     bool sansRetour_ = false;
     bool refuse_ = false;

@@ -24,7 +24,9 @@ struct Serveur
 {
     Winsock w{Winsock::Genre::Tcp};
     qint64 recus = 0;
+    qint64 gardes = 0;
     qint64 annonces = 0;
+    bool jette = false;
     QByteArray tampon;
 
     explicit Serveur(int port)
@@ -36,8 +38,10 @@ struct Serveur
         });
         QObject::connect(&w, &Winsock::DataArrival, &w, [this](qint64 n) {
             annonces += n;
-            w.GetData(tampon);
-            recus += tampon.size();
+            recus += w.GetData(tampon);
+            gardes += tampon.size();
+            if (jette)
+                w.JetteDonnees();
         });
     }
 };
@@ -82,9 +86,24 @@ private slots:
         QCOMPARE(w.LocalIP(), QStringLiteral("10.44.0.1"));
     }
 
+    // Every byte is counted, whether kept, dropped by the system, or read
+    // and forgotten where the system cannot drop them.
+    void recoitToutEtCompte_data()
+    {
+        QTest::addColumn<bool>("jette");
+        QTest::addColumn<bool>("copiee");
+        QTest::newRow("kept") << false << false;
+        QTest::newRow("dropped") << true << false;
+        QTest::newRow("dropped after a copy") << true << true;
+    }
+
     void recoitToutEtCompte()
     {
+        QFETCH(bool, jette);
+        QFETCH(bool, copiee);
+        Winsock::ForceLectureCopiee(copiee);
         Serveur s(Port);
+        s.jette = jette;
         QVERIFY(s.w.Listen());
         QCOMPARE(s.w.State(), int(Winsock::sckListening));
         QTcpSocket client;
@@ -93,7 +112,10 @@ private slots:
         const QByteArray donnees(3 * 1000 * 1000 + 17, 'x');
         client.write(donnees);
         QTRY_COMPARE_WITH_TIMEOUT(s.recus, qint64(donnees.size()), 10000);
+        Winsock::ForceLectureCopiee(false);
         QCOMPARE(s.annonces, s.recus);
+        // Only the first read's bytes are kept once the rest is dropped.
+        QVERIFY(jette ? s.gardes < s.recus : s.gardes == s.recus);
         QCOMPARE(s.w.State(), int(Winsock::sckConnected));
         QCOMPARE(s.w.RemoteHostIP(), QStringLiteral("127.0.0.1"));
         // Reached over loopback, not on the default route's 10.44.0.1.
