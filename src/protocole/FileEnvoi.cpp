@@ -2,33 +2,26 @@
 
 #include <algorithm>
 
-namespace {
-
-// The length of the repeated copy of a run's block: the pieces of a gathered
-// write are about this long.
-constexpr qsizetype RepetitionOctets = 64 * 1024;
-
-}
-
 void FileEnvoi::Ajoute(const QByteArray &donnees)
 {
     if (donnees.isEmpty())
         return;
     if (!series_.empty() && series_.back().appel.isSharedWith(donnees)) {
-        if (++series_.back().fois == 2 && !modele_.isSharedWith(donnees))
-            repete(donnees);
+        if (++series_.back().fois == 2 && !modele_.isSharedWith(donnees)) {
+            modele_ = donnees;
+            fichier_.remplit(donnees);
+        }
     } else
         series_.push_back({donnees, 1});
     taille_ += donnees.size();
 }
 
-void FileEnvoi::repete(const QByteArray &bloc)
+std::optional<FileEnvoi::Tranche> FileEnvoi::TrancheFichier() const
 {
-    // A large block makes long pieces by itself.
-    if (bloc.size() * 2 > RepetitionOctets)
-        return;
-    modele_ = bloc;
-    repetition_ = bloc.repeated(RepetitionOctets / bloc.size());
+    if (series_.empty() || !fichier_.estOuvert() || !modele_.isSharedWith(series_.front().appel))
+        return std::nullopt;
+    const Serie &s = series_.front();
+    return Tranche{fichier_.fd(), debut_, std::min(s.appel.size() * s.fois, fichier_.taille()) - debut_};
 }
 
 int FileEnvoi::Morceaux(iovec *morceaux, int max) const
@@ -36,16 +29,9 @@ int FileEnvoi::Morceaux(iovec *morceaux, int max) const
     int n = 0;
     qint64 saut = debut_;
     for (auto s = series_.begin(); s != series_.end() && n < max; ++s) {
-        // A piece holds whole calls, the first one from `saut` on: from the
-        // repeated copy of the block, it holds several.
-        const bool repetee = s->fois > 1 && modele_.isSharedWith(s->appel);
-        const QByteArray &source = repetee ? repetition_ : s->appel;
-        qint64 reste = s->appel.size() * s->fois - saut;
-        for (; reste > 0 && n < max; ++n) {
-            const qint64 longueur = std::min(reste, qint64(source.size()) - saut);
-            morceaux[n].iov_base = const_cast<char *>(source.constData() + saut);
-            morceaux[n].iov_len = size_t(longueur);
-            reste -= longueur;
+        for (qint64 fois = s->fois; fois > 0 && n < max; --fois, ++n) {
+            morceaux[n].iov_base = const_cast<char *>(s->appel.constData() + saut);
+            morceaux[n].iov_len = size_t(s->appel.size() - saut);
             saut = 0;
         }
     }

@@ -1,28 +1,45 @@
 #pragma once
 
+#include "protocole/FichierRepete.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 
 #include <deque>
+#include <optional>
 #include <sys/uio.h>
 
 // The bytes handed to a TCP socket and not yet taken by the system, in the
 // order of the calls that queued them. Queuing shares the caller's array
 // instead of copying it, and calls in a row with the same array are kept as
 // one entry with a count: the transmitter queues the same block again and
-// again, so a queued block costs an increment. A run of the same small block
-// is handed over from one copy of it repeated back to back, a piece of many
-// blocks at a time: the system copies from few long pieces faster than from
-// many short ones.
+// again, so a queued block costs an increment. A run of the same call is
+// handed over from a file in memory holding it repeated back to back
+// (FichierRepete), which the system sends without copying; without such a
+// file, one piece per call.
 class FileEnvoi
 {
 public:
+    // A stretch of the repeated call's file: where the next bytes begin in
+    // it and how many follow there in a row, never past the run.
+    struct Tranche
+    {
+        int fd;
+        qint64 position;
+        qint64 longueur;
+    };
+
     // Queues one call's bytes after the others.
     void Ajoute(const QByteArray &donnees);
 
     // Bytes queued and not yet taken.
     qint64 Taille() const { return taille_; }
     bool estVide() const { return taille_ == 0; }
+
+    // When the next bytes are a run of the repeated call, the stretch of its
+    // file that holds them; to be handed over with sendfile rather than
+    // through Morceaux().
+    std::optional<Tranche> TrancheFichier() const;
 
     // Describes the next bytes to hand over, in order, in at most `max`
     // pieces; returns how many pieces it filled. The pieces stay valid until
@@ -45,8 +62,6 @@ public:
     void Vide();
 
 private:
-    void repete(const QByteArray &bloc);
-
     struct Serie
     {
         QByteArray appel;
@@ -56,8 +71,8 @@ private:
     // Bytes of the first call already taken.
     qint64 debut_ = 0;
     qint64 taille_ = 0;
-    // The last block queued twice in a row, and that block repeated to fill
-    // about RepetitionOctets.
+    // The last call queued twice in a row, and that call repeated in its
+    // file.
     QByteArray modele_;
-    QByteArray repetition_;
+    FichierRepete fichier_;
 };

@@ -11,10 +11,12 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <utility>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <sys/sendfile.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -59,6 +61,20 @@ int drapeauJette = MSG_TRUNC;
 int drapeauJette = 0;
 #endif
 
+// sendfile has no MSG_NOSIGNAL: a write on a connection the peer has reset
+// would end the process with SIGPIPE. Unless the program handles the signal
+// itself, it is ignored, and the write fails with EPIPE like the others.
+void ignoreSigpipe()
+{
+    static const bool fait = [] {
+        struct sigaction action{};
+        if (::sigaction(SIGPIPE, nullptr, &action) == 0 && action.sa_handler == SIG_DFL)
+            std::signal(SIGPIPE, SIG_IGN);
+        return true;
+    }();
+    Q_UNUSED(fait);
+}
+
 void option(int fd, int niveau, int nom, int valeur)
 {
     ::setsockopt(fd, niveau, nom, &valeur, sizeof valeur);
@@ -69,6 +85,8 @@ void option(int fd, int niveau, int nom, int valeur)
 Winsock::Winsock(Genre genre, QObject *parent)
     : QObject(parent), genre_(genre)
 {
+    if (genre_ == Genre::Tcp)
+        ignoreSigpipe();
     vidange_.setSingleShot(true);
     vidange_.setTimerType(Qt::PreciseTimer);
     connect(&vidange_, &QTimer::timeout, this, [this] {
@@ -410,20 +428,28 @@ bool Winsock::SendData(const QByteArray &donnees)
     return true;
 }
 
-// Hands the system as much of the queue as it takes now, in gathered writes
-// straight from the queued blocks. False when the connection failed (the
-// error has been signalled).
+// Hands the system as much of the queue as it takes now: a run of the same
+// call from its file, which the system does not copy, the rest in gathered
+// writes straight from the queued calls. False when the connection failed
+// (the error has been signalled).
 bool Winsock::vide()
 {
     iovec morceaux[MorceauxMax];
     while (!envoi_.estVide()) {
-        msghdr message{};
-        message.msg_iov = morceaux;
-        message.msg_iovlen = size_t(envoi_.Morceaux(morceaux, MorceauxMax));
         size_t offert = 0;
-        for (size_t i = 0; i < message.msg_iovlen; ++i)
-            offert += morceaux[i].iov_len;
-        const ssize_t n = ::sendmsg(fd_, &message, MSG_NOSIGNAL);
+        ssize_t n;
+        if (const std::optional<FileEnvoi::Tranche> tranche = envoi_.TrancheFichier()) {
+            off_t position = off_t(tranche->position);
+            offert = size_t(tranche->longueur);
+            n = ::sendfile(fd_, tranche->fd, &position, offert);
+        } else {
+            msghdr message{};
+            message.msg_iov = morceaux;
+            message.msg_iovlen = size_t(envoi_.Morceaux(morceaux, MorceauxMax));
+            for (size_t i = 0; i < message.msg_iovlen; ++i)
+                offert += morceaux[i].iov_len;
+            n = ::sendmsg(fd_, &message, MSG_NOSIGNAL);
+        }
         if (n < 0) {
             if (errno == EINTR)
                 continue;

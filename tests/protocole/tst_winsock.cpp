@@ -227,9 +227,14 @@ private slots:
         QVERIFY(!w.Connect(QStringLiteral("127.0.0.1"), Port));
         QTRY_VERIFY(serveur.hasPendingConnections());
         QTcpSocket *pair = serveur.nextPendingConnection();
+        // Runs of the same block leave from the queue's file, the rest by
+        // plain writes: the bytes must come in the order of the calls.
+        QByteArray bloc(Protocole::LongueurBloc, Qt::Uninitialized);
+        for (int i = 0; i < bloc.size(); ++i)
+            bloc[i] = char(i * 7);
         QByteArray attendu;
         for (int i = 0; i < 3000; ++i) {
-            const QByteArray morceau = QByteArray::number(i) + ';';
+            const QByteArray morceau = i % 1000 < 900 ? bloc : QByteArray::number(i) + ';';
             attendu += morceau;
             QVERIFY(w.SendData(morceau));
         }

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QByteArray>
+
+// One call's bytes repeated back to back, about a mebibyte in all, in a file
+// that lives in memory and is sealed against any change: the system sends a
+// stretch of it by reference to its pages (sendfile) instead of copying it
+// from the program's memory, and the bytes on the wire stay those of the
+// call even while the system still holds the pages after a new fill.
+class FichierRepete
+{
+public:
+    FichierRepete() = default;
+    FichierRepete(const FichierRepete &) = delete;
+    FichierRepete &operator=(const FichierRepete &) = delete;
+    ~FichierRepete() { ferme(); }
+
+    // Fills a new file with `appel` repeated; false, and no file, when the
+    // system offers none.
+    bool remplit(const QByteArray &appel);
+    void ferme();
+
+    bool estOuvert() const { return fd_ >= 0; }
+    int fd() const { return fd_; }
+    // Whole copies of the call, back to back.
+    qint64 taille() const { return taille_; }
+
+private:
+    int fd_ = -1;
+    qint64 taille_ = 0;
+};
