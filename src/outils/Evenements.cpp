@@ -34,8 +34,9 @@ qint64 instantNs()
 // bookkeeping, several microseconds even when nothing is waiting: many times
 // a pass of the send loop. So the queue is looked at again only once this
 // long has passed since the last look; a yield in between returns at once.
-// Events then wait at most this long, far below what anyone can notice.
-constexpr qint64 IntervalleNs = 100 * 1000;
+// Events then wait at most a millisecond, a sixteenth of a frame of the
+// screen: a click or a repaint comes no later that anyone can see.
+constexpr qint64 IntervalleNs = 1000 * 1000;
 
 // The time since the last look. Reading the system's clock costs about 30 ns
 // on a virtual machine, as much as a pass of the send loop; the processor's

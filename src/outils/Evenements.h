@@ -6,7 +6,7 @@
 // (timer ticks, clicks, socket events) and returns. Handlers call it between
 // the steps of their loops so that the windows stay alive and other handlers,
 // including a nested run of the same one, get their turn. The queue is looked
-// at no more often than every 100 microseconds: a yield sooner after the last
+// at no more often than every millisecond: a yield sooner after the last
 // look returns at once, which keeps tight loops such as the send loop cheap.
 void TraiteEvenements();
 
