@@ -9,7 +9,10 @@
 //   banc complet SECONDES          both windows, transmitting to 127.0.0.1
 //   banc inactif SECONDES          both windows open, nothing pressed
 //   banc cpu FICHIER COMMANDE...   runs COMMANDE and writes the CPU seconds
-//                                  it used ("cpu S") into FICHIER
+//                                  it used ("cpu S") into FICHIER, and those
+//                                  it used from 3 s to 9 s after its start,
+//                                  its steady state ("cpu_3_9 S", 0 if it
+//                                  ended before)
 //   banc inonde SECONDES PAR_SECONDE TAILLE|courtes
 //                                  broadcasts presence datagrams to port 4444:
 //                                  the prefix and TAILLE bytes of junk, or
@@ -37,6 +40,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QDir>
 #include <QTimer>
 
 #include <cstdio>
@@ -132,6 +136,20 @@ int source(const char *hote, double secondes)
 
 // The CPU time of a whole program, measured from outside it, so that ours
 // and iperf3 are measured alike.
+// The processor time of every thread of a running process, in seconds (the
+// scheduler's own count, in nanoseconds, where rusage counts in ticks).
+double secondesCpuDe(pid_t pid)
+{
+    double total = 0;
+    const QDir taches(QStringLiteral("/proc/%1/task").arg(pid));
+    for (const QString &tache : taches.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile f(taches.filePath(tache + QStringLiteral("/schedstat")));
+        if (f.open(QIODevice::ReadOnly))
+            total += f.readAll().split(' ').first().toDouble() / 1e9;
+    }
+    return total;
+}
+
 int cpu(const char *fichier, char **commande)
 {
     const pid_t enfant = ::fork();
@@ -139,14 +157,31 @@ int cpu(const char *fichier, char **commande)
         ::execvp(commande[0], commande);
         ::_exit(127);
     }
+    if (enfant < 0)
+        return 1;
+    // Its steady state: start-up costs are not bytes. The child is only
+    // looked at, not reaped, until wait4 below.
+    QElapsedTimer depuis;
+    depuis.start();
+    const auto enVieA = [&](qint64 ms) {
+        siginfo_t info{};
+        while (::waitid(P_PID, id_t(enfant), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == 0) {
+            if (depuis.hasExpired(ms))
+                return true;
+            ::usleep(20 * 1000);
+        }
+        return false;
+    };
+    const double a3s = enVieA(3000) ? secondesCpuDe(enfant) : 0;
+    const double a9s = a3s > 0 && enVieA(9000) ? secondesCpuDe(enfant) : 0;
     int statut = 0;
     rusage r{};
-    if (enfant < 0 || ::wait4(enfant, &statut, 0, &r) != enfant)
+    if (::wait4(enfant, &statut, 0, &r) != enfant)
         return 1;
     std::FILE *f = std::fopen(fichier, "w");
     if (!f)
         return 1;
-    std::fprintf(f, "cpu %.3f\n", secondes(r));
+    std::fprintf(f, "cpu %.3f\ncpu_3_9 %.4f\n", secondes(r), a9s > 0 ? a9s - a3s : 0.0);
     std::fclose(f);
     return WIFEXITED(statut) ? WEXITSTATUS(statut) : 1;
 }
