@@ -195,9 +195,15 @@ void Form2::Envoie()
     if (enEnvoi_)
         return;
     enEnvoi_ = true;
+    // Only handlers change the caption, so it is read again only after the
+    // events have been looked at: reading it costs more than the rest of a
+    // pass.
     while (Etat() == connecte_) {
-        W.SendData(bloc_);
-        TraiteEvenements();
+        const quint64 regard = RegardsEvenements();
+        do {
+            W.SendData(bloc_);
+            TraiteEvenements();
+        } while (RegardsEvenements() == regard);
     }
     enEnvoi_ = false;
 }

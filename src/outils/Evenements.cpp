@@ -2,13 +2,11 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 #include <utility>
 
-#if defined(__x86_64__) || defined(__i386__)
-#include <x86intrin.h>
-#endif
 
 namespace {
 
@@ -39,59 +37,47 @@ qint64 instantNs()
 constexpr qint64 IntervalleNs = 1000 * 1000;
 
 // The time since the last look. Reading the system's clock costs about 30 ns
-// on a virtual machine, as much as a pass of the send loop; the processor's
-// cycle counter, where there is one, costs a third of that. Its rate is
-// learnt against the system's clock over the first 50 ms of yields, which
-// use the system's clock meanwhile. A counter whose rate varies, or that
-// differs between cores, only moves the looks earlier or later.
+// on a virtual machine, more than a pass of the send loop: it is read only
+// once every `pas_` yields. The stride doubles while reads come less than
+// LectureNs apart and halves as soon as they come more than twice that apart,
+// so a look comes at most a few tens of microseconds after its millisecond
+// in a loop of quick passes, and on time in a loop of slow ones.
 class Intervalle
 {
 public:
     bool ecoule()
     {
-#if defined(__x86_64__) || defined(__i386__)
-        if (cyclesParIntervalle_ > 0)
-            return __rdtsc() - derniereCycles_ >= cyclesParIntervalle_;
-        apprend();
-#endif
-        return instantNs() - derniereNs_ >= IntervalleNs;
+        if (--restants_ > 0)
+            return false;
+        const qint64 maintenant = instantNs();
+        const qint64 ecart = maintenant - lecture_;
+        if (ecart < LectureNs)
+            pas_ = std::min(pas_ * 2, PasMax);
+        else if (ecart > 2 * LectureNs)
+            pas_ = std::max(pas_ / 2, 1);
+        lecture_ = maintenant;
+        restants_ = pas_;
+        return maintenant - regard_ >= IntervalleNs;
     }
 
     void marque()
     {
-#if defined(__x86_64__) || defined(__i386__)
-        derniereCycles_ = __rdtsc();
-        if (cyclesParIntervalle_ > 0)
-            return;
-#endif
-        derniereNs_ = instantNs();
+        regard_ = lecture_ = instantNs();
+        restants_ = pas_;
     }
 
 private:
-#if defined(__x86_64__) || defined(__i386__)
-    static constexpr qint64 ApprentissageNs = 50 * 1000 * 1000;
+    static constexpr qint64 LectureNs = 10 * 1000;
+    static constexpr int PasMax = 64;
 
-    void apprend()
-    {
-        const qint64 ns = instantNs();
-        const quint64 cycles = __rdtsc();
-        if (debutNs_ == 0) {
-            debutNs_ = ns;
-            debutCycles_ = cycles;
-        } else if (ns - debutNs_ >= ApprentissageNs && cycles > debutCycles_) {
-            cyclesParIntervalle_ = quint64(double(cycles - debutCycles_) * IntervalleNs / double(ns - debutNs_));
-        }
-    }
-
-    qint64 debutNs_ = 0;
-    quint64 debutCycles_ = 0;
-    quint64 cyclesParIntervalle_ = 0;
-    quint64 derniereCycles_ = 0;
-#endif
-    qint64 derniereNs_ = 0;
+    qint64 regard_ = 0;
+    qint64 lecture_ = 0;
+    int pas_ = 1;
+    int restants_ = 0;
 };
 
 Intervalle depuisRegard;
+quint64 regards = 0;
 
 }
 
@@ -101,12 +87,19 @@ void TraiteEvenements()
         return;
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     depuisRegard.marque();
+    ++regards;
 }
 
 void AttendEvenements()
 {
     QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     depuisRegard.marque();
+    ++regards;
+}
+
+quint64 RegardsEvenements()
+{
+    return regards;
 }
 
 void FinProgramme()

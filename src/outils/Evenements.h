@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QtGlobal>
+
 #include <functional>
 
 // The yield of the program's handlers: processes every event already waiting
@@ -8,6 +10,8 @@
 // including a nested run of the same one, get their turn. The queue is looked
 // at no more often than every millisecond: a yield sooner after the last
 // look returns at once, which keeps tight loops such as the send loop cheap.
+// In a run of quick yields the clock itself is read only every few of them,
+// so a look may come some microseconds after its millisecond.
 void TraiteEvenements();
 
 // The wait of a handler that cannot go on before something happens: sleeps
@@ -15,6 +19,10 @@ void TraiteEvenements();
 // is a look at the queue, so a TraiteEvenements() just after it returns at
 // once.
 void AttendEvenements();
+
+// How many times the queue has been looked at so far. A loop whose state
+// only handlers change need read that state again only when this moved.
+quint64 RegardsEvenements();
 
 // Ends the whole program at once: no window, socket, timer or loop of a
 // handler runs again. It first runs, once, the action given to
