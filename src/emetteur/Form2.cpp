@@ -5,6 +5,7 @@
 #include "outils/Evenements.h"
 #include "outils/Twips.h"
 #include "emetteur/Bulle.h"
+#include "emetteur/StyleBoite.h"
 #include "protocole/RaisonEchec.h"
 
 #include <QCloseEvent>
@@ -35,6 +36,10 @@ Form2::Form2()
     AdresseIP = new QLineEdit(QStringLiteral("127.0.0.1"), this);
     AdresseIP->setObjectName(QStringLiteral("AdresseIP"));
     AdresseIP->setGeometry(RectTwips(120, 600, 2295, 285));
+    // Its style goes with it: a widget does not own its style.
+    auto *style = new StyleBoite;
+    style->setParent(AdresseIP);
+    AdresseIP->setStyle(style);
     DefinitFond(FondBlanc);
 
     ListeServeur = new QListWidget(this);

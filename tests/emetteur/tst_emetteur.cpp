@@ -88,6 +88,23 @@ void TestEmetteur::clignotement()
     QSignalSpy tic(Clignotement, &QTimer::timeout);
     QVERIFY(tic.wait(1000));
     QCOMPARE(QColor::fromRgba(fond(f.get())), QColor::fromRgba(apres));
+
+    // The box looks as the application's style draws it, in either colour
+    // (its panel is drawn once and then copied): at most a step of rounding
+    // at the antialiased corners.
+    const QImage vue = AdresseIP->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+    AdresseIP->setStyle(nullptr);
+    const QImage attendue = AdresseIP->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+    QCOMPARE(vue.size(), attendue.size());
+    int ecartMax = 0;
+    for (int y = 0; y < vue.height(); ++y) {
+        for (int x = 0; x < vue.width(); ++x) {
+            const QRgb a = vue.pixel(x, y), b = attendue.pixel(x, y);
+            ecartMax = std::max({ecartMax, std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                                 std::abs(qBlue(a) - qBlue(b)), std::abs(qAlpha(a) - qAlpha(b))});
+        }
+    }
+    QVERIFY2(ecartMax <= 2, qPrintable(QStringLiteral("differs by %1").arg(ecartMax)));
 }
 
 // A press against a plain TCP receiver: exact blocks, a bounded queue while
