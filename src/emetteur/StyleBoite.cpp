@@ -2,9 +2,16 @@
 
 #include <QApplication>
 #include <QPainter>
-#include <QPixmap>
-#include <QPixmapCache>
 #include <QStyleOption>
+
+#include <algorithm>
+
+namespace {
+
+// A blink shows two panels; focus and hover add a few more.
+constexpr size_t PanneauxMax = 8;
+
+}
 
 StyleBoite::StyleBoite()
     : QProxyStyle(QApplication::style()->name())
@@ -24,28 +31,30 @@ void StyleBoite::drawPrimitive(PrimitiveElement element, const QStyleOption *opt
     for (int role = 0; role < QPalette::NColorRoles; ++role)
         couleurs = couleurs * 31 + option->palette.color(QPalette::ColorRole(role)).rgba();
     const qreal dpr = painter->device()->devicePixelRatio();
-    const QString cle = QStringLiteral("StyleBoite %1x%2 %3 %4 %5 %6")
-                            .arg(option->rect.width())
-                            .arg(option->rect.height())
-                            .arg(dpr)
-                            .arg(uint(option->state))
-                            .arg(option->direction)
-                            .arg(couleurs);
-    QPixmap panneau;
-    if (!QPixmapCache::find(cle, &panneau)) {
-        panneau = QPixmap(option->rect.size() * dpr);
-        panneau.setDevicePixelRatio(dpr);
-        panneau.fill(Qt::transparent);
+    const QSize taille = option->rect.size();
+    const int etat = int(option->state);
+    const auto pareil = [&](const Panneau &p) {
+        return p.taille == taille && p.dpr == dpr && p.etat == etat && p.direction == option->direction &&
+               p.couleurs == couleurs;
+    };
+    auto trouve = std::find_if(panneaux_.begin(), panneaux_.end(), pareil);
+    if (trouve == panneaux_.end()) {
+        QPixmap image(taille * dpr);
+        image.setDevicePixelRatio(dpr);
+        image.fill(Qt::transparent);
         QStyleOptionFrame ici;
         if (const auto *cadre = qstyleoption_cast<const QStyleOptionFrame *>(option))
             ici = *cadre;
         else
             static_cast<QStyleOption &>(ici) = *option;
-        ici.rect = QRect(QPoint(), option->rect.size());
-        QPainter p(&panneau);
+        ici.rect = QRect(QPoint(), taille);
+        QPainter p(&image);
         QProxyStyle::drawPrimitive(element, &ici, &p, widget);
         p.end();
-        QPixmapCache::insert(cle, panneau);
+        if (panneaux_.size() == PanneauxMax)
+            panneaux_.pop_back();
+        panneaux_.push_back({taille, dpr, etat, int(option->direction), couleurs, image});
+        trouve = panneaux_.end() - 1;
     }
-    painter->drawPixmap(option->rect.topLeft(), panneau);
+    painter->drawPixmap(option->rect.topLeft(), trouve->image);
 }
