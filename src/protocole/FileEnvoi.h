@@ -31,6 +31,17 @@ public:
 
     // Queues one call's bytes after the others.
     void Ajoute(const QByteArray &donnees);
+    // Queues `donnees` when it is the call queued last, already more than
+    // once (the transmitter's case, kept inline); otherwise queues nothing
+    // and returns false.
+    bool AjouteEncore(const QByteArray &donnees)
+    {
+        if (series_.empty() || series_.back().fois < 2 || !series_.back().appel.isSharedWith(donnees))
+            return false;
+        ++series_.back().fois;
+        taille_ += donnees.size();
+        return true;
+    }
 
     // Bytes queued and not yet taken.
     qint64 Taille() const { return taille_; }

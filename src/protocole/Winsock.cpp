@@ -138,13 +138,20 @@ void Winsock::surveille()
     lecture_ = std::make_unique<QSocketNotifier>(qintptr(fd_), QSocketNotifier::Read);
     connect(lecture_.get(), &QSocketNotifier::activated, this, [this] { surLecture(); });
     ecriture_ = std::make_unique<QSocketNotifier>(qintptr(fd_), QSocketNotifier::Write);
-    ecriture_->setEnabled(false);
+    attendEcriture(false);
     connect(ecriture_.get(), &QSocketNotifier::activated, this, [this] { surEcriture(); });
+}
+
+void Winsock::attendEcriture(bool oui)
+{
+    ecriture_->setEnabled(oui);
+    ecritureAttendue_ = oui && !finEnvoi_ && (etat_ == sckConnected || etat_ == sckClosing);
 }
 
 void Winsock::fermeDescripteur()
 {
     ++generation_;
+    ecritureAttendue_ = false;
     // The notifiers may be the very senders whose signal we are handling:
     // silence them now, delete them later.
     for (std::unique_ptr<QSocketNotifier> *n : {&lecture_, &ecriture_}) {
@@ -292,7 +299,7 @@ void Winsock::connecteA(const QHostAddress &adresse)
     etat_ = sckConnecting;
     surveille();
     lecture_->setEnabled(false);
-    ecriture_->setEnabled(true);
+    attendEcriture(true);
 }
 
 void Winsock::termineConnexion()
@@ -306,7 +313,7 @@ void Winsock::termineConnexion()
         return;
     }
     etat_ = sckConnected;
-    ecriture_->setEnabled(false);
+    attendEcriture(false);
     lecture_->setEnabled(true);
     noteAdresseLocale();
     demarreVeille();
@@ -381,7 +388,7 @@ bool Winsock::Bind(int port)
     return true;
 }
 
-bool Winsock::SendData(const QByteArray &donnees)
+bool Winsock::envoie(const QByteArray &donnees)
 {
     if (genre_ == Genre::Udp) {
         QHostAddress hote;
@@ -410,7 +417,7 @@ bool Winsock::SendData(const QByteArray &donnees)
     // windows alive meanwhile; a close while waiting drops the data.
     const quint64 generation = generation_;
     while (EnAttenteEnvoi() > 0 && EnAttenteEnvoi() + donnees.size() > FileEnvoiMax) {
-        ecriture_->setEnabled(true);
+        attendEcriture(true);
         AttendEvenements();
         if (generation != generation_ || (etat_ != sckConnected && etat_ != sckClosing))
             return refuse(QStringLiteral("closed while waiting to send"));
@@ -454,7 +461,7 @@ bool Winsock::vide()
             if (errno == EINTR)
                 continue;
             if (errno == EAGAIN || errno == EWOULDBLOCK) {
-                ecriture_->setEnabled(true);
+                attendEcriture(true);
                 return true;
             }
             // Reported as an event, never from inside the SendData() call.
@@ -468,11 +475,11 @@ bool Winsock::vide()
         // A short write means the system is full: its readiness signal says
         // when to go on, instead of one more write that would fail.
         if (size_t(n) < offert) {
-            ecriture_->setEnabled(true);
+            attendEcriture(true);
             return true;
         }
     }
-    ecriture_->setEnabled(false);
+    attendEcriture(false);
     if (finEnvoi_)
         ::shutdown(fd_, SHUT_WR);
     return true;
@@ -485,6 +492,7 @@ bool Winsock::TermineEnvoi(const QByteArray &dernier)
     envoi_.GardeEntame();
     envoi_.Ajoute(dernier);
     finEnvoi_ = true;
+    ecritureAttendue_ = false;
     vidange_.stop();
     return vide();
 }
@@ -622,5 +630,5 @@ void Winsock::surEcriture()
             emit EnvoiPossible();
     }
     else if (ecriture_)
-        ecriture_->setEnabled(false);
+        attendEcriture(false);
 }

@@ -98,7 +98,14 @@ public:
     bool Accept(qint32 requestId);
     bool Connect(const QString &hote, int port);
     bool Bind(int port);
-    bool SendData(const QByteArray &donnees);
+    bool SendData(const QByteArray &donnees)
+    {
+        // The send loop's common case, without a call: the block queued last,
+        // once more, while the system has no room and the queue has.
+        if (ecritureAttendue_ && envoi_.Taille() + donnees.size() <= FileEnvoiMax && envoi_.AjouteEncore(donnees))
+            return true;
+        return envoie(donnees);
+    }
     // TCP: ends our side of the stream while the peer's stays open: the
     // calls the system has not started to take are dropped, `dernier` is
     // queued instead, and once everything has been taken the peer reads the
@@ -172,6 +179,9 @@ private:
     void signaleEnDiffere(void (Winsock::*evenement)());
     void echoueEnDiffere(int numero, const QString &description);
     bool vide();
+    bool envoie(const QByteArray &donnees);
+    // Turns the write notifier on or off.
+    void attendEcriture(bool oui);
 
     Genre genre_;
     int fd_ = -1;
@@ -181,6 +191,9 @@ private:
     quint64 generation_ = 0;
     std::unique_ptr<QSocketNotifier> lecture_;
     std::unique_ptr<QSocketNotifier> ecriture_;
+    // The write notifier is on for a connection whose stream goes on: the
+    // system has no room, and a SendData() call only queues.
+    bool ecritureAttendue_ = false;
 
     int localPort_ = 0;
     QString remoteHost_;
