@@ -7,7 +7,6 @@
 #include <ctime>
 #include <utility>
 
-
 namespace {
 
 void quitteProcessus()
