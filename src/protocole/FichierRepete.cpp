@@ -43,11 +43,17 @@ bool FichierRepete::remplit(const QByteArray &appel)
     }
     fd_ = fd;
     taille_ = copies.size();
+    // Sealed: the pages handed over by reference never change.
+    void *vue = ::mmap(nullptr, size_t(taille_), PROT_READ, MAP_SHARED, fd_, 0);
+    octets_ = vue == MAP_FAILED ? nullptr : static_cast<const char *>(vue);
     return true;
 }
 
 void FichierRepete::ferme()
 {
+    if (octets_)
+        ::munmap(const_cast<char *>(octets_), size_t(taille_));
+    octets_ = nullptr;
     if (fd_ >= 0)
         ::close(fd_);
     fd_ = -1;

@@ -21,7 +21,8 @@ std::optional<FileEnvoi::Tranche> FileEnvoi::TrancheFichier() const
     if (series_.empty() || !fichier_.estOuvert() || !modele_.isSharedWith(series_.front().appel))
         return std::nullopt;
     const Serie &s = series_.front();
-    return Tranche{fichier_.fd(), debut_, std::min(s.appel.size() * s.fois, fichier_.taille()) - debut_};
+    return Tranche{fichier_.fd(), debut_, std::min(s.appel.size() * s.fois, fichier_.taille()) - debut_,
+                   fichier_.octets() ? fichier_.octets() + debut_ : nullptr};
 }
 
 int FileEnvoi::Morceaux(iovec *morceaux, int max) const

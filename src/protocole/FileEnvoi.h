@@ -21,12 +21,14 @@ class FileEnvoi
 {
 public:
     // A stretch of the repeated call's file: where the next bytes begin in
-    // it and how many follow there in a row, never past the run.
+    // it and how many follow there in a row, never past the run; and where
+    // they are in memory, when the file is mapped.
     struct Tranche
     {
         int fd;
         qint64 position;
         qint64 longueur;
+        const char *octets;
     };
 
     // Queues one call's bytes after the others.
@@ -48,8 +50,8 @@ public:
     bool estVide() const { return taille_ == 0; }
 
     // When the next bytes are a run of the repeated call, the stretch of its
-    // file that holds them; to be handed over with sendfile rather than
-    // through Morceaux().
+    // file that holds them; to be handed over by reference (TuyauEnvoi)
+    // rather than through Morceaux().
     std::optional<Tranche> TrancheFichier() const;
 
     // Describes the next bytes to hand over, in order, in at most `max`

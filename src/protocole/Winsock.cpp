@@ -16,7 +16,6 @@
 #include <utility>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
-#include <sys/sendfile.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -61,9 +60,10 @@ int drapeauJette = MSG_TRUNC;
 int drapeauJette = 0;
 #endif
 
-// sendfile has no MSG_NOSIGNAL: a write on a connection the peer has reset
-// would end the process with SIGPIPE. Unless the program handles the signal
-// itself, it is ignored, and the write fails with EPIPE like the others.
+// sendfile and splice have no MSG_NOSIGNAL: a write on a connection the peer
+// has reset would end the process with SIGPIPE. Unless the program handles
+// the signal itself, it is ignored, and the write fails with EPIPE like the
+// others.
 void ignoreSigpipe()
 {
     static const bool fait = [] {
@@ -170,6 +170,7 @@ void Winsock::fermeDescripteur()
         ::close(fd_);
         fd_ = -1;
     }
+    tuyau_.Oublie();
     envoi_.Vide();
     finEnvoi_ = false;
     recu_.resize(0);
@@ -436,19 +437,18 @@ bool Winsock::envoie(const QByteArray &donnees)
 }
 
 // Hands the system as much of the queue as it takes now: a run of the same
-// call from its file, which the system does not copy, the rest in gathered
-// writes straight from the queued calls. False when the connection failed
-// (the error has been signalled).
+// call by reference to its pages (TuyauEnvoi), which the system does not
+// copy, the rest in gathered writes straight from the queued calls. False
+// when the connection failed (the error has been signalled).
 bool Winsock::vide()
 {
     iovec morceaux[MorceauxMax];
     while (!envoi_.estVide()) {
         size_t offert = 0;
         ssize_t n;
-        if (const std::optional<FileEnvoi::Tranche> tranche = envoi_.TrancheFichier()) {
-            off_t position = off_t(tranche->position);
-            offert = size_t(tranche->longueur);
-            n = ::sendfile(fd_, tranche->fd, &position, offert);
+        std::optional<FileEnvoi::Tranche> tranche;
+        if (tuyau_.Taille() > 0 || (tranche = envoi_.TrancheFichier())) {
+            n = tuyau_.Envoie(fd_, tranche, offert);
         } else {
             msghdr message{};
             message.msg_iov = morceaux;
@@ -489,6 +489,7 @@ bool Winsock::TermineEnvoi(const QByteArray &dernier)
 {
     if (genre_ != Genre::Tcp || (etat_ != sckConnected && etat_ != sckClosing))
         return refuse(QStringLiteral("not connected"));
+    tuyau_.Oublie();
     envoi_.GardeEntame();
     envoi_.Ajoute(dernier);
     finEnvoi_ = true;

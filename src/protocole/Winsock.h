@@ -1,6 +1,7 @@
 #pragma once
 
 #include "protocole/FileEnvoi.h"
+#include "protocole/TuyauEnvoi.h"
 #include "protocole/VueTcp.h"
 
 #include <QByteArray>
@@ -210,6 +211,8 @@ private:
     bool jette_ = false;
     qint64 jetes_ = 0;
     FileEnvoi envoi_;
+    // The queue's next bytes when a run is being handed over by reference.
+    TuyauEnvoi tuyau_;
     // TermineEnvoi() has been called: our end follows the queue.
     bool finEnvoi_ = false;
     QTimer vidange_;

@@ -1,6 +1,7 @@
 #include "SandboxGuard.h"
 #include "protocole/AdresseSocket.h"
 #include "protocole/Protocole.h"
+#include "protocole/TuyauEnvoi.h"
 #include "protocole/Winsock.h"
 
 #include <QApplication>
@@ -11,6 +12,7 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <atomic>
+#include <future>
 #include <thread>
 #include <unistd.h>
 
@@ -216,35 +218,73 @@ private slots:
         QCOMPARE(w.State(), int(Winsock::sckClosed));
     }
 
+    // Runs of the same block leave by reference to their pages, through a
+    // pipe or from their file, the rest by plain writes. The peer reads only
+    // once the queue is full, so the system refuses part of what it is
+    // offered: the bytes must still come in the order of the calls, and the
+    // runs queued meanwhile must wait for the bytes of the first run still
+    // held in the pipe.
+    void connecteEtEnvoieDansLOrdre_data()
+    {
+        QTest::addColumn<bool>("fichier");
+        QTest::newRow("pipe") << false;
+        QTest::newRow("file") << true;
+    }
+
     void connecteEtEnvoieDansLOrdre()
     {
-        QTcpServer serveur;
-        QVERIFY(serveur.listen(QHostAddress::LocalHost, Port));
+        QFETCH(bool, fichier);
+        TuyauEnvoi::ForceFichier(fichier);
+        const int ecoute = ecouteSansLire(Port);
+        QVERIFY(ecoute >= 0);
         Winsock w(Winsock::Genre::Tcp);
         QSignalSpy connexions(&w, &Winsock::Connected);
         QVERIFY(w.Connect(QStringLiteral("localhost"), Port));
         QVERIFY(connexions.wait(5000));
         QVERIFY(!w.Connect(QStringLiteral("127.0.0.1"), Port));
-        QTRY_VERIFY(serveur.hasPendingConnections());
-        QTcpSocket *pair = serveur.nextPendingConnection();
-        // Runs of the same block leave from the queue's file, the rest by
-        // plain writes: the bytes must come in the order of the calls.
-        QByteArray bloc(Protocole::LongueurBloc, Qt::Uninitialized);
-        for (int i = 0; i < bloc.size(); ++i)
-            bloc[i] = char(i * 7);
+        const int pair = ::accept(ecoute, nullptr, nullptr);
+        QVERIFY(pair >= 0);
+        QByteArray blocs[2];
+        for (int i = 0; i < Protocole::LongueurBloc; ++i)
+            blocs[0] += char(i * 7), blocs[1] += char(i * 7 + 1);
+        QList<QByteArray> morceaux;
         QByteArray attendu;
-        for (int i = 0; i < 3000; ++i) {
-            const QByteArray morceau = i % 1000 < 900 ? bloc : QByteArray::number(i) + ';';
-            attendu += morceau;
-            QVERIFY(w.SendData(morceau));
-        }
+        for (int i = 0; i < 9000; ++i)
+            attendu += morceaux.emplace_back(i % 1000 < 900 ? blocs[i % 1000 / 450] : QByteArray::number(i) + ';');
         QByteArray recu;
-        QTRY_COMPARE_WITH_TIMEOUT((recu += pair->readAll()).size(), attendu.size(), 10000);
-        QCOMPARE(recu, attendu);
+        std::promise<void> depart;
+        std::thread lecteur([&, lis = depart.get_future()] {
+            lis.wait();
+            char morceau[4096];
+            ssize_t n;
+            while (recu.size() < attendu.size() && (n = ::read(pair, morceau, sizeof morceau)) > 0)
+                recu.append(morceau, n);
+            ::shutdown(pair, SHUT_WR);
+        });
+        // The peer starts reading once the queue is full, or everything is
+        // queued.
+        QTimer plein;
+        auto lance = [&] {
+            if (plein.isActive())
+                plein.stop(), depart.set_value();
+        };
+        connect(&plein, &QTimer::timeout, this, [&] {
+            if (w.EnAttenteEnvoi() + Protocole::LongueurBloc > Winsock::FileEnvoiMax)
+                lance();
+        });
+        plein.start(1);
         QSignalSpy fermetures(&w, &Winsock::Closed);
-        pair->close();
-        QVERIFY(fermetures.wait(5000));
+        for (const QByteArray &morceau : morceaux)
+            QVERIFY(w.SendData(morceau));
+        lance();
+        QVERIFY(fermetures.wait(10000));
+        lecteur.join();
+        TuyauEnvoi::ForceFichier(false);
         w.Close();
+        ::close(pair);
+        ::close(ecoute);
+        QCOMPARE(recu.size(), attendu.size());
+        QVERIFY(recu == attendu);
         QVERIFY(!w.SendData("x"));
     }
 
@@ -282,10 +322,20 @@ private slots:
         ::close(ecoute);
     }
 
+    // The peer reads only once we close or end the stream: by then the
+    // system has taken part of some block, and more of the run waits in the
+    // pipe; what arrives must still be whole blocks, then the last line when
+    // the stream was ended with one.
+    void fermetureNeCoupePasUnEnvoi_data()
+    {
+        QTest::addColumn<QByteArray>("dernier");
+        QTest::newRow("close") << QByteArray();
+        QTest::newRow("end of the stream") << QByteArray("fin\n");
+    }
+
     void fermetureNeCoupePasUnEnvoi()
     {
-        // The peer reads only once we close: by then the system has taken part
-        // of some block; what arrives must still be whole blocks.
+        QFETCH(QByteArray, dernier);
         const int ecoute = ecouteSansLire(Port);
         QVERIFY(ecoute >= 0);
         Winsock w(Winsock::Genre::Tcp);
@@ -307,12 +357,18 @@ private slots:
             fini = true;
         });
         // The rest of the started block follows from the event loop.
-        w.Close();
-        QCOMPARE(w.State(), int(Winsock::sckClosed));
+        if (dernier.isEmpty()) {
+            w.Close();
+            QCOMPARE(w.State(), int(Winsock::sckClosed));
+        } else
+            QVERIFY(w.TermineEnvoi(dernier));
         QTRY_VERIFY_WITH_TIMEOUT(fini, 10000);
         lecteur.join();
+        w.Close();
         ::close(pair);
         ::close(ecoute);
+        QVERIFY(recu.endsWith(dernier));
+        recu.chop(dernier.size());
         QVERIFY(recu.size() > 0);
         QCOMPARE(recu.size() % bloc.size(), 0);
         QCOMPARE(recu.count('\r'), recu.size() / bloc.size());
