@@ -7,10 +7,10 @@
 
 // Hands a socket a stretch of a run of the same call by reference to its
 // pages: they are mapped into a pipe (vmsplice) and moved from there into
-// the socket (splice). The system copies nothing, as with sendfile, and
-// finds the pages through our mapping rather than looking each one up in
-// the file, which costs about a third less per byte. Without a pipe, or
-// without the run's bytes in memory, sendfile from the run's file.
+// the socket (splice). The system copies nothing, as with sendfile, but
+// finds the pages through our mapping instead of looking each one up in the
+// file on every call. Without a pipe, or without the run's bytes in memory,
+// sendfile from the run's file.
 //
 // What the socket did not take stays in the pipe: the pipe always holds the
 // next bytes to send, the first Taille() of the queue, and they leave
