@@ -12,16 +12,18 @@ ResumeMesure::ResumeMesure(const std::vector<qint64> &secondes, qint64 total, co
     , total_(total)
     , secondes_(int(secondes.size()))
 {
-    if (!tcp.empty()) {
-        std::vector<qint64> rtt;
-        latenceReposUs_ = tcp.front().rttMinUs;
-        for (const VueTcp &v : tcp) {
-            rtt.push_back(v.rttUs);
-            latenceReposUs_ = std::min(latenceReposUs_, v.rttMinUs);
-        }
+    // A view out of bounds (a history file's damaged row) is no figure.
+    std::vector<qint64> rtt;
+    for (const VueTcp &v : tcp) {
+        if (!v.valide())
+            continue;
+        latenceReposUs_ = rtt.empty() ? v.rttMinUs : std::min(latenceReposUs_, v.rttMinUs);
+        rtt.push_back(v.rttUs);
+    }
+    if (!rtt.empty()) {
         std::sort(rtt.begin(), rtt.end());
         const size_t n = rtt.size();
-        latenceChargeUs_ = n % 2 ? rtt[n / 2] : (rtt[n / 2 - 1] + rtt[n / 2]) / 2;
+        latenceChargeUs_ = n % 2 ? rtt[n / 2] : rtt[n / 2 - 1] + (rtt[n / 2] - rtt[n / 2 - 1]) / 2;
     }
     if (secondes.empty())
         return;

@@ -1,31 +1,16 @@
 #include "protocole/Demande.h"
 
+#include "outils/Bornes.h"
 #include "protocole/Protocole.h"
 
 #include <QList>
 
-#include <limits>
+#include <numeric>
 
 namespace {
 
 constexpr const char *Genres[] = {"retour", "envoi", "simultane"};
 constexpr char FinLigne[] = "\r\n";
-
-// A whole number written in decimal digits only, within [0, maximum].
-std::optional<qint64> nombre(QByteArrayView texte, qint64 maximum)
-{
-    if (texte.isEmpty() || texte.size() > 19)
-        return std::nullopt;
-    qint64 n = 0;
-    for (const char c : texte) {
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        n = n * 10 + (c - '0');
-    }
-    if (n > maximum)
-        return std::nullopt;
-    return n;
-}
 
 // The words of a line after the prefix, without its ending; nothing when
 // the prefix or the ending is missing.
@@ -78,7 +63,7 @@ LectureDemande::Etat LectureDemande::ajoute(QByteArrayView octets)
     etat_ = Etat::Invalide;
     if (!m || m->size() != 2)
         return etat_;
-    const std::optional<qint64> secondes = nombre(m->at(1), Protocole::DemandeSecondesMax);
+    const std::optional<qint64> secondes = Bornes::LitEntier(m->at(1), Protocole::DemandeSecondesMax);
     if (!secondes || *secondes < Protocole::DemandeSecondesMin)
         return etat_;
     for (int g = 0; g < 3; ++g) {
@@ -139,15 +124,24 @@ std::optional<Rapport> Rapport::lit(QByteArrayView ligne)
     const std::optional<QList<QByteArrayView>> m = mots(ligne);
     if (!m || m->size() != 5 || m->at(0) != "rapport")
         return std::nullopt;
-    constexpr qint64 Max = std::numeric_limits<qint64>::max() / 8;
-    const auto entier = [](QByteArrayView t) { return nombre(t, Max); };
-    const std::optional<qint64> octets = entier(m->at(1));
-    const std::optional<qint64> duree = entier(m->at(2));
-    const std::optional<std::vector<qint64>> secondes = elements<qint64>(m->at(3), entier);
+    const std::optional<qint64> octets = Bornes::LitEntier(m->at(1), Bornes::Octets);
+    const std::optional<qint64> duree = Bornes::LitEntier(m->at(2), Bornes::DureeMs);
+    const std::optional<std::vector<qint64>> secondes = elements<qint64>(
+        m->at(3), [](QByteArrayView t) { return Bornes::LitEntier(t, Bornes::OctetsSeconde); });
     const std::optional<std::vector<VueTcp>> tcp = elements<VueTcp>(m->at(4), &VueTcp::lit);
     if (!octets || !duree || !secondes || !tcp)
         return std::nullopt;
     return Rapport{*octets, *duree, *secondes, *tcp};
+}
+
+bool Rapport::croyable(qint64 envoyes, qint64 ecouleMs) const
+{
+    // The seconds' bytes are part of the total; each complete second took a
+    // whole second of the duration, and TCP's view is read once a second.
+    const qint64 somme = std::accumulate(secondes.begin(), secondes.end(), qint64(0));
+    const qint64 completes = dureeMs / 1000;
+    return octets <= envoyes && somme <= octets && dureeMs <= ecouleMs + MargeHorlogeMs &&
+           qint64(secondes.size()) <= completes && qint64(tcp.size()) <= completes + 1;
 }
 
 qint64 LectureRetour::ajoute(QByteArrayView octets)

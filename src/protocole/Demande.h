@@ -90,10 +90,19 @@ struct Rapport
     std::vector<qint64> secondes;
     std::vector<VueTcp> tcp;
 
+    // How far the receiver's clock may run ahead of the requester's over a
+    // phase: a timer's lateness on either side.
+    static constexpr qint64 MargeHorlogeMs = 500;
+
     QByteArray ligne() const;
     // The report in `ligne` (its "\r\n" included or not); nothing when it is
-    // not one.
+    // not one or a figure is out of bounds.
     static std::optional<Rapport> lit(QByteArrayView ligne);
+    // Whether the report can be true of a connection on which the requester
+    // sent `envoyes` bytes (what the receiver acknowledged) and that it has
+    // seen for `ecouleMs`: no more bytes than were sent, seconds that fit
+    // the duration and the total, a duration that fits the connection's.
+    bool croyable(qint64 envoyes, qint64 ecouleMs) const;
 };
 
 // What a requester reads back from the receiver: whole blocks of the stream,

@@ -1,5 +1,7 @@
 #include "protocole/VueTcp.h"
 
+#include "outils/Bornes.h"
+
 #include <QList>
 
 #include <cstddef>
@@ -13,6 +15,23 @@ QByteArray VueTcp::texte() const
            QByteArray::number(retransmissions) + '/' + QByteArray::number(cwndOctets);
 }
 
+namespace {
+
+// The bound of each figure, in the order of texte().
+constexpr qint64 Maxima[] = {Bornes::LatenceUs, Bornes::LatenceUs, Bornes::LatenceUs, Bornes::Compte, Bornes::Compte};
+
+}
+
+bool VueTcp::valide() const
+{
+    const qint64 valeurs[] = {rttUs, rttVarUs, rttMinUs, retransmissions, cwndOctets};
+    for (int i = 0; i < 5; ++i) {
+        if (!Bornes::Dans(valeurs[i], Maxima[i]))
+            return false;
+    }
+    return true;
+}
+
 std::optional<VueTcp> VueTcp::lit(QByteArrayView texte)
 {
     const QList<QByteArray> champs = texte.toByteArray().split('/');
@@ -20,10 +39,10 @@ std::optional<VueTcp> VueTcp::lit(QByteArrayView texte)
         return std::nullopt;
     qint64 valeurs[5];
     for (int i = 0; i < 5; ++i) {
-        bool ok = false;
-        valeurs[i] = champs[i].toLongLong(&ok);
-        if (!ok || valeurs[i] < 0 || champs[i].startsWith('+'))
+        const std::optional<qint64> v = Bornes::LitEntier(champs[i], Maxima[i]);
+        if (!v)
             return std::nullopt;
+        valeurs[i] = *v;
     }
     return VueTcp{valeurs[0], valeurs[1], valeurs[2], valeurs[3], valeurs[4]};
 }
@@ -45,4 +64,18 @@ std::optional<VueTcp> LitVueTcp(int fd)
     const bool avecMinimum = longueur >= offsetof(tcp_info, tcpi_min_rtt) + sizeof info.tcpi_min_rtt;
     v.rttMinUs = avecMinimum && info.tcpi_min_rtt != ~0u ? info.tcpi_min_rtt : info.tcpi_rtt;
     return v;
+}
+
+CompteursTcp LitCompteursTcp(int fd)
+{
+    tcp_info info{};
+    socklen_t longueur = sizeof info;
+    CompteursTcp c;
+    if (fd < 0 || ::getsockopt(fd, IPPROTO_TCP, TCP_INFO, &info, &longueur) != 0)
+        return c;
+    if (longueur >= offsetof(tcp_info, tcpi_bytes_acked) + sizeof info.tcpi_bytes_acked)
+        c.octetsAcquittes = qint64(info.tcpi_bytes_acked);
+    if (longueur >= offsetof(tcp_info, tcpi_bytes_received) + sizeof info.tcpi_bytes_received)
+        c.octetsRecus = qint64(info.tcpi_bytes_received);
+    return c;
 }

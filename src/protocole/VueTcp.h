@@ -19,7 +19,11 @@ struct VueTcp
     qint64 retransmissions = 0;
     qint64 cwndOctets = 0;
 
-    // "rtt/rttvar/rttmin/retransmissions/cwnd", as a report carries it.
+    // Every figure within its bound (see Bornes): one out of them came from
+    // a peer or a file that cannot be believed.
+    bool valide() const;
+    // "rtt/rttvar/rttmin/retransmissions/cwnd", as a report carries it; read
+    // back only when valid.
     QByteArray texte() const;
     static std::optional<VueTcp> lit(QByteArrayView texte);
 };
@@ -27,3 +31,13 @@ struct VueTcp
 // The view of the connected TCP socket `fd` (Linux's TCP_INFO); nothing when
 // the system gives none.
 std::optional<VueTcp> LitVueTcp(int fd);
+
+// What the system of the connected TCP socket `fd` counts of its bytes: those
+// the peer has acknowledged (so received) of what was sent, and those
+// received from it. 0 when the system does not say.
+struct CompteursTcp
+{
+    qint64 octetsAcquittes = 0;
+    qint64 octetsRecus = 0;
+};
+CompteursTcp LitCompteursTcp(int fd);

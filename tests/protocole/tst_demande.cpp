@@ -30,7 +30,10 @@ private slots:
         for (const char *faute : {"BandePassante 1 retour 0\r\n", "BandePassante 1 retour 61\r\n",
                                   "BandePassante 1 retour +5\r\n", "BandePassante 1 retour 10 \r\n",
                                   "BandePassante 1 RETOUR 10\r\n", "BandePassante 1 retour\r\n",
-                                  "BandePassante 1 retour 1\n\r\n"})
+                                  "BandePassante 1 retour 1\n\r\n",
+                                  // Past 2^63, and past 2^64 back to 1, were they wrapped.
+                                  "BandePassante 1 retour 9999999999999999999\r\n",
+                                  "BandePassante 1 retour 18446744073709551617\r\n"})
             QTest::newRow(QByteArray(faute).replace("\r", "\\r").replace("\n", "\\n").constData())
                 << QByteArray(faute) << int(E::Invalide) << QByteArray();
         QTest::newRow("no line end in 64 bytes")
@@ -67,7 +70,12 @@ private slots:
         QCOMPARE(lu->tcp[0].texte(), QByteArray("12300/400/210/2/65536"));
         QCOMPARE(Rapport::lit("BandePassante 1 rapport 12 5 - -\r\n")->octets, 12);
         for (const char *faux : {"BandePassante 1 rapport 12\r\n", "BandePassante 1 rapport 12 5 x -\r\n",
-                                 "BandePassante 1 rapport 12 5 - 1/2/3/4\r\n", "BandePassante 1 rapport 12 5 1,,2 -\r\n"})
+                                 "BandePassante 1 rapport 12 5 - 1/2/3/4\r\n", "BandePassante 1 rapport 12 5 1,,2 -\r\n",
+                                 // Figures that overflow, or are beyond any link or TCP's own bounds.
+                                 "BandePassante 1 rapport 9999999999999999999 5 - -\r\n",
+                                 "BandePassante 1 rapport 12 5 18446744073709551617 -\r\n",
+                                 "BandePassante 1 rapport 12 5 - 9223372036854775807/0/0/0/0\r\n",
+                                 "BandePassante 1 rapport 12 5 - 1/2/3/4/-5\r\n"})
             QVERIFY2(!Rapport::lit(faux), faux);
         const QByteArray flux = Protocole::BlocMesure().repeated(3);
         for (const int morceau : {1, 100, 5000}) {
@@ -84,6 +92,35 @@ private slots:
                     QCOMPARE(l.rapport()->octets, envoye.octets);
             }
         }
+    }
+
+    // A report is believed only when it can be true of the connection: the
+    // seat sent 20 MB over 10.3 s.
+    void croyable_data()
+    {
+        QTest::addColumn<QByteArray>("ligne");
+        QTest::addColumn<bool>("croyable");
+        const QByteArray dix = QByteArray("1900000,").repeated(9) + "1900000";
+        QTest::newRow("what arrived") << "19000000 10100 " + dix + " -" << true;
+        QTest::newRow("every byte sent") << "20000000 10200 " + dix + " -" << true;
+        QTest::newRow("ten times what was sent") << "200000000 10100 " + dix + " -" << false;
+        QTest::newRow("seconds beyond the total") << "1000 10100 " + dix + " -" << false;
+        QTest::newRow("600 seconds in 10") << "19000000 10100 " + QByteArray("1,").repeated(599) + "1 -" << false;
+        QTest::newRow("longer than the connection") << "19000000 60000 " + dix + " -" << false;
+        QTest::newRow("a view a second")
+            << "19000000 10100 " + dix + ' ' + QByteArray("5000/1/200/0/65536,").repeated(10) + "5000/1/200/0/65536"
+            << true;
+        QTest::newRow("views beyond the seconds")
+            << "19000000 10100 " + dix + ' ' + QByteArray("5000/1/200/0/65536,").repeated(40) + "5000/1/200/0/65536"
+            << false;
+    }
+
+    void croyable()
+    {
+        QFETCH(QByteArray, ligne);
+        const std::optional<Rapport> r = Rapport::lit("BandePassante 1 rapport " + ligne + "\r\n");
+        QVERIFY(r);
+        QTEST(r->croyable(20000000, 10300), "croyable");
     }
 };
 
