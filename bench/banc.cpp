@@ -13,6 +13,10 @@
 //                                  it used from 3 s to 9 s after its start,
 //                                  its steady state ("cpu_3_9 S", 0 if it
 //                                  ended before)
+//   banc historique SECONDES       a history whose one row holds SECONDES
+//                                  seconds: the milliseconds its list and
+//                                  that row take to load and to picture
+//                                  ("chargement_ms")
 //   banc inonde SECONDES PAR_SECONDE TAILLE|courtes
 //                                  broadcasts presence datagrams to port 4444:
 //                                  the prefix and TAILLE bytes of junk, or
@@ -27,6 +31,8 @@
 // the window's process while its processor time is weighed;
 // the receiver modes print each one-second sample with the time it closed.
 #include "SandboxGuard.h"
+#include "historique/Historique.h"
+#include "historique/ImageMesure.h"
 #include "jauge/Joge.h"
 #include "protocole/AdresseSocket.h"
 #include "protocole/Protocole.h"
@@ -41,6 +47,9 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QDir>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <cstdio>
@@ -234,12 +243,46 @@ void appuie(QWidget *fenetre)
 
 }
 
+// A stored measurement of `secondes` seconds, written as another copy that
+// measured that long would have: the time to list, load and picture it.
+int historique(qint64 secondes)
+{
+    QTemporaryDir dossier;
+    const QString chemin = dossier.filePath(QStringLiteral("historique.sqlite"));
+    {
+        Historique h(chemin);
+        Mesure m(QStringLiteral("10.45.0.1"), QStringLiteral("10.45.0.2"), QDateTime::currentDateTime());
+        m.ajouteSeconde(1);
+        m.termine(m.debut().addSecs(secondes));
+        if (!h.enregistre(m, false))
+            return 1;
+    }
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("banc"));
+        db.setDatabaseName(chemin);
+        QSqlQuery q(db);
+        if (!db.open() || !q.exec(QStringLiteral("UPDATE mesures SET secondes = randomblob(%1)").arg(secondes * 8)))
+            return 1;
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("banc"));
+    QElapsedTimer t;
+    t.start();
+    Historique h(chemin);
+    const QVector<Historique::Fiche> fiches = h.fiches();
+    const std::optional<Mesure> m = fiches.size() == 1 ? h.charge(fiches.front().id) : std::nullopt;
+    if (!m)
+        return 1;
+    const QImage image = ImageMesure(ModeleMesure(m->secondes(), 167), QSize(167, 225), *m);
+    std::printf("chargement_ms %lld\nsecondes_gardees %zu\n", t.elapsed(), m->secondes().size());
+    return image.isNull() ? 1 : 0;
+}
+
 int main(int argc, char *argv[])
 {
     if (!SandboxGuard::requirePrivateNetwork())
         return 2;
     if (argc < 3) {
-        std::fprintf(stderr, "usage: banc puits|source|emetteur|recepteur|complet|inactif [HOTE] SECONDES\n"
+        std::fprintf(stderr, "usage: banc puits|source|emetteur|recepteur|complet|inactif|historique [HOTE] SECONDES\n"
                              "       banc inonde SECONDES PAR_SECONDE TAILLE|courtes\n"
                              "       banc cpu FICHIER COMMANDE...\n");
         return 2;
@@ -254,6 +297,11 @@ int main(int argc, char *argv[])
         return source(argv[2], secondes);
     if (mode == "inonde" && argc == 5)
         return inonde(std::atof(argv[2]), std::atoi(argv[3]), QByteArray(argv[4]));
+    if (mode == "historique") {
+        // The picture's text needs the fonts of a GUI application.
+        QApplication app(argc, argv);
+        return historique(std::atoll(argv[2]));
+    }
 
     QApplication app(argc, argv);
     std::unique_ptr<Form1> recepteur;

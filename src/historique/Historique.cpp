@@ -1,5 +1,7 @@
 #include "historique/Historique.h"
 
+#include "outils/Bornes.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QSqlDatabase>
@@ -41,12 +43,22 @@ QByteArray blobSecondes(const std::vector<qint64> &secondes)
     return blob;
 }
 
-std::vector<qint64> secondesBlob(const QByteArray &blob)
+// The last `max` integers of such a blob, each within [0, borne]; nothing
+// when one is not: the blob is damaged. Only those are decoded, so that a
+// row of years of seconds loads as fast as a week.
+std::optional<std::vector<qint64>> entiersBlob(const QByteArray &blob, size_t max, qint64 borne)
 {
-    std::vector<qint64> secondes(size_t(blob.size()) / sizeof(qint64));
-    for (size_t i = 0; i < secondes.size(); ++i)
-        secondes[i] = qFromLittleEndian<qint64>(blob.constData() + i * sizeof(qint64));
-    return secondes;
+    const size_t n = size_t(blob.size()) / sizeof(qint64);
+    const size_t debut = n > max ? n - max : 0;
+    std::vector<qint64> entiers(n - debut);
+    for (size_t i = 0; i < entiers.size(); ++i) {
+        const std::optional<qint64> v =
+            Bornes::Dans(qFromLittleEndian<qint64>(blob.constData() + (debut + i) * sizeof(qint64)), borne);
+        if (!v)
+            return std::nullopt;
+        entiers[i] = *v;
+    }
+    return entiers;
 }
 
 // TCP's view of each second as one blob of five little-endian 64-bit
@@ -59,18 +71,40 @@ QByteArray blobTcp(const std::vector<VueTcp> &vues)
     return blobSecondes(nombres);
 }
 
+// TCP's view of the last seconds of such a blob; none when one of them is
+// out of bounds.
 std::vector<VueTcp> tcpBlob(const QByteArray &blob)
 {
-    const std::vector<qint64> n = secondesBlob(blob);
+    // Whole views only, counted from the end.
+    const QByteArray entiers = blob.right(blob.size() - blob.size() % qsizetype(5 * sizeof(qint64)));
+    const std::optional<std::vector<qint64>> n = entiersBlob(entiers, 5 * Mesure::SecondesMax, Bornes::Octets);
     std::vector<VueTcp> vues;
-    for (size_t i = 0; i + 5 <= n.size(); i += 5)
-        vues.push_back({n[i], n[i + 1], n[i + 2], n[i + 3], n[i + 4]});
+    for (size_t i = 0; n && i + 5 <= n->size(); i += 5) {
+        const VueTcp v{(*n)[i], (*n)[i + 1], (*n)[i + 2], (*n)[i + 3], (*n)[i + 4]};
+        if (!v.valide())
+            return {};
+        vues.push_back(v);
+    }
     return vues;
 }
 
+// A figure of a row within [0, borne], 0 (unknown) otherwise.
+qint64 figure(const QVariant &v, qint64 borne)
+{
+    return Bornes::Dans(v.toLongLong(), borne).value_or(0);
+}
+
+double figureReelle(const QVariant &v, qint64 borne)
+{
+    const double d = v.toDouble();
+    return d >= 0 && d <= double(borne) ? d : 0.0;
+}
+
+// An invalid date when the row's instant is out of bounds.
 QDateTime instant(const QVariant &ms)
 {
-    return QDateTime::fromMSecsSinceEpoch(ms.toLongLong());
+    const std::optional<qint64> v = Bornes::Dans(ms.toLongLong(), Bornes::InstantMs);
+    return v ? QDateTime::fromMSecsSinceEpoch(*v) : QDateTime();
 }
 
 }
@@ -396,20 +430,23 @@ QVector<Historique::Fiche> Historique::fiches()
         f.emetteur = q.value(3).toString();
         f.recepteur = q.value(4).toString();
         f.lieu = q.value(5).toString();
-        f.total = q.value(6).toLongLong();
-        f.moyenne = q.value(7).toDouble();
-        f.minimum = q.value(8).toLongLong();
-        f.mediane = q.value(9).toDouble();
-        f.centile90 = q.value(10).toLongLong();
-        f.maximum = q.value(11).toLongLong();
+        f.total = figure(q.value(6), Bornes::Octets);
+        f.moyenne = figureReelle(q.value(7), Bornes::OctetsSeconde);
+        f.minimum = figure(q.value(8), Bornes::OctetsSeconde);
+        f.mediane = figureReelle(q.value(9), Bornes::OctetsSeconde);
+        f.centile90 = figure(q.value(10), Bornes::OctetsSeconde);
+        f.maximum = figure(q.value(11), Bornes::OctetsSeconde);
         f.inachevee = q.value(12).toBool();
         f.sens = q.value(13).toString();
-        f.test = q.value(14).toLongLong();
+        // A test is named by its start.
+        f.test = figure(q.value(14), Bornes::InstantMs);
         f.lien = q.value(15).toString();
-        if (!q.value(16).isNull())
-            f.signalDbm = q.value(16).toInt();
-        f.latenceReposUs = q.value(17).toLongLong();
-        f.latenceChargeUs = q.value(18).toLongLong();
+        // A signal is a few tens of negative dBm.
+        const qint64 signal = q.value(16).toLongLong();
+        if (!q.value(16).isNull() && signal >= -1000 && signal <= 1000)
+            f.signalDbm = int(signal);
+        f.latenceReposUs = figure(q.value(17), Bornes::LatenceUs);
+        f.latenceChargeUs = figure(q.value(18), Bornes::LatenceUs);
         liste.push_back(f);
     }
     return liste;
@@ -424,13 +461,13 @@ std::optional<Mesure> Historique::charge(qint64 id)
         "SELECT debut_ms, fin_ms, emetteur, recepteur, total, secondes, sens, test, lien, tcp FROM mesures "
         "WHERE id = ?"));
     q.addBindValue(id);
-    if (!q.exec() || !q.next())
+    if (!q.exec() || !q.next() || !instant(q.value(0)).isValid())
         return std::nullopt;
     Mesure m(q.value(2).toString(), q.value(3).toString(), instant(q.value(0)));
-    for (qint64 s : secondesBlob(q.value(5).toByteArray()))
-        m.ajouteSeconde(s);
-    m.ajouteOctets(q.value(4).toLongLong());
-    m.definitTest(q.value(6).toString(), q.value(7).toLongLong());
+    m.definitSecondes(
+        entiersBlob(q.value(5).toByteArray(), Mesure::SecondesMax, Bornes::OctetsSeconde).value_or(std::vector<qint64>()));
+    m.ajouteOctets(figure(q.value(4), Bornes::Octets));
+    m.definitTest(q.value(6).toString(), figure(q.value(7), Bornes::InstantMs));
     m.definitTexteLien(q.value(8).toString());
     m.definitTcp(tcpBlob(q.value(9).toByteArray()));
     m.termine(instant(q.value(1)));

@@ -9,25 +9,51 @@ Mesure::Mesure(const QString &emetteur, const QString &recepteur, const QDateTim
 {
 }
 
+namespace {
+
+// Keeps the last SecondesMax items: one step, whatever the excess.
+template<typename T>
+void borne(std::vector<T> &v)
+{
+    if (v.size() > Mesure::SecondesMax)
+        v.erase(v.begin(), v.end() - qsizetype(Mesure::SecondesMax));
+}
+
+// One item more, a second later: past a week, the oldest goes.
+template<typename T>
+void ajoute(std::vector<T> &v, const T &element)
+{
+    v.push_back(element);
+    borne(v);
+}
+
+}
+
 void Mesure::ajouteSeconde(qint64 octets)
 {
-    if (secondes_.size() >= SecondesMax)
-        secondes_.erase(secondes_.begin());
-    secondes_.push_back(octets);
+    ajoute(secondes_, octets);
+}
+
+void Mesure::definitSecondes(std::vector<qint64> secondes)
+{
+    secondes_ = std::move(secondes);
+    borne(secondes_);
 }
 
 void Mesure::ajouteTcp(const VueTcp &vue)
 {
-    if (tcp_.size() >= SecondesMax)
-        tcp_.erase(tcp_.begin());
-    tcp_.push_back(vue);
+    ajoute(tcp_, vue);
+}
+
+void Mesure::definitTcp(std::vector<VueTcp> vues)
+{
+    tcp_ = std::move(vues);
+    borne(tcp_);
 }
 
 void Mesure::ajouteSignal(int dBm)
 {
-    if (signaux_.size() >= SecondesMax)
-        signaux_.erase(signaux_.begin());
-    signaux_.push_back(dBm);
+    ajoute(signaux_, dBm);
 }
 
 std::optional<int> Mesure::signalDbm() const

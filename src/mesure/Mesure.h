@@ -39,10 +39,13 @@ public:
     void ajouteOctets(qint64 octets) { total_ += octets; }
     // The bytes of a second that has just been completed.
     void ajouteSeconde(qint64 octets);
+    // Every complete second at once (a stored measurement): only the last
+    // SecondesMax are kept, in one step.
+    void definitSecondes(std::vector<qint64> secondes);
     // TCP's view of a complete second from the sending end, when this end
     // sent or the far end reported it; kept like the seconds.
     void ajouteTcp(const VueTcp &vue);
-    void definitTcp(const std::vector<VueTcp> &vues) { tcp_ = vues; }
+    void definitTcp(std::vector<VueTcp> vues);
     const std::vector<VueTcp> &tcp() const { return tcp_; }
 
     // The link it ran over, as last seen; and for Wi-Fi the signal of each

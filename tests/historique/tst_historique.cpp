@@ -1,12 +1,15 @@
 #include "historique/ExportMesure.h"
 #include "historique/FenetreHistorique.h"
+#include "historique/GraphiqueHistorique.h"
 #include "historique/Historique.h"
+#include "historique/ImageMesure.h"
 
 #include "SandboxGuard.h"
 
 #include <QFile>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -240,6 +243,57 @@ private slots:
                 f.latenceChargeUs == 0);
         QVERIFY(h.enregistre(mesure(QStringLiteral("10.44.0.3"), QDateTime::currentDateTime(), 3, 1), false));
         QCOMPARE(h.fiches().size(), 2);
+    }
+
+    // Rows no copy of the program writes: figures at the ends of 64 bits, a
+    // blob of TCP's views beyond its bounds, seconds that are negative, and
+    // ten million seconds. The history opens, lists, draws and pictures them
+    // without overflowing, believing none of the impossible figures, and the
+    // long row keeps its last week.
+    void figuresExtremes()
+    {
+        const QString chemin = fichier(QStringLiteral("extremes.sqlite"));
+        {
+            Historique h(chemin);
+            QVERIFY(h.enregistre(mesure(QStringLiteral("10.44.0.2"), QDateTime::currentDateTime(), 3, 10), false));
+        }
+        const QString max = QStringLiteral("9223372036854775807");
+        const QString min = QStringLiteral("-9223372036854775808");
+        const QString colonnes = QStringLiteral("INSERT INTO mesures (debut_ms, fin_ms, emetteur, recepteur, total, "
+                                                "moyenne, minimum, mediane, centile90, maximum, inachevee, secondes, "
+                                                "latence_repos_us, latence_charge_us, tcp, test) VALUES ");
+        QVERIFY(executeSql(
+            chemin, {colonnes + QStringLiteral("(1000, %1, 'a', '', %2, 1e300, %2, -1e300, %1, %1, 0, "
+                                               "x'ffffffffffffff7f', %2, %1, x'%3', %1)")
+                                    .arg(max, min, QStringLiteral("ffffffffffffff7f").repeated(10)),
+                     colonnes + QStringLiteral("(%1, %2, 'b', '', 0, 0, 0, 0, 0, 0, 0, x'0100000000000000', 0, 0, "
+                                               "x'', %1)")
+                                    .arg(min, max),
+                     colonnes + QStringLiteral("(3000, 10000003000, 'c', '', 0, 0, 0, 0, 0, 0, 0, "
+                                               "zeroblob(80000000), 0, 0, x'', 0)")}));
+        Historique h(chemin);
+        const QVector<Historique::Fiche> fiches = h.fiches();
+        QCOMPARE(fiches.size(), 4);
+        for (const Historique::Fiche &f : fiches) {
+            if (f.emetteur != QLatin1String("a"))
+                continue;
+            QVERIFY(f.total == 0 && f.moyenne == 0 && f.maximum == 0 && f.latenceReposUs == 0 &&
+                    f.latenceChargeUs == 0 && f.test == 0);
+            const std::optional<Mesure> m = h.charge(f.id);
+            QVERIFY(m && m->secondes().empty() && m->tcp().empty() && m->resume().texteLatence() == "inconnue");
+            QVERIFY(!ImageMesure(ModeleMesure(m->secondes(), 167), QSize(167, 225), *m).isNull());
+        }
+        FenetreHistorique fenetre(&h);
+        fenetre.show();
+        // Every row drawn at once, the long one in its last week.
+        fenetre.findChild<QTableWidget *>()->selectAll();
+        const GraphiqueHistorique *graphique = fenetre.findChild<GraphiqueHistorique *>();
+        QCOMPARE(graphique->courbes().size(), 3);
+        size_t plusLongue = 0;
+        for (const GraphiqueHistorique::Courbe &c : graphique->courbes())
+            plusLongue = std::max(plusLongue, c.secondes.size());
+        QCOMPARE(plusLongue, Mesure::SecondesMax);
+        QVERIFY(!fenetre.grab().isNull());
     }
 
     void versionPlusRecente()
