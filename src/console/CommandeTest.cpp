@@ -26,13 +26,21 @@ CommandeTest::CommandeTest(const LigneCommande::Reglages &reglages, Sortie &sort
         termine(Impossible);
     });
     connect(&test_, &TestComplet::phaseTerminee, this, &CommandeTest::surPhase);
-    connect(&test_, &TestComplet::termine, this, [this](bool interrompu) {
-        if (!interrompu)
-            sortie_.test(test_.session().adresse(), test_.mesureMontant(TestComplet::Montant).lien(),
-                         test_.montant(TestComplet::Montant),
-                         test_.descendant(TestComplet::Descendant), test_.montant(TestComplet::Simultane),
-                         test_.descendant(TestComplet::Simultane));
-        termine(Termine);
+    // What was measured is told however the test ended; a test cut short
+    // could not be made whole.
+    connect(&test_, &TestComplet::termine, this, [this](Session::Fin fin, const QString &raison) {
+        const QString phase = TestComplet::sens(test_.phase());
+        if (fin == Session::Fin::Coupure)
+            Sortie::diagnostic(
+                raison.isEmpty()
+                    ? QStringLiteral("bandepassante-console : test complet arrêté, la phase « %1 » a été coupée.").arg(phase)
+                    : QStringLiteral("bandepassante-console : test complet arrêté avant la phase « %1 » : %2.")
+                          .arg(phase, raison));
+        sortie_.test(test_.session().adresse(), test_.mesureMontant(TestComplet::Montant).lien(), Session::motif(fin),
+                     test_.phasesMesurees(), test_.montant(TestComplet::Montant),
+                     test_.descendant(TestComplet::Descendant), test_.montant(TestComplet::Simultane),
+                     test_.descendant(TestComplet::Simultane));
+        termine(fin == Session::Fin::Coupure ? Impossible : Termine);
     });
 }
 

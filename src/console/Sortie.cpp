@@ -196,32 +196,37 @@ void Sortie::lien(const Lien &lien)
     diagnostic(QStringLiteral("Lien : ") + lien.description() + QLatin1Char('.'));
 }
 
-void Sortie::test(const QString &pair, const Lien &lien, const ResumeMesure &montant, const ResumeMesure &descendant,
-                  const ResumeMesure &simultaneMontant, const ResumeMesure &simultaneDescendant)
+void Sortie::test(const QString &pair, const Lien &lien, const QString &motif, int phases,
+                  const ResumeMesure &montant, const ResumeMesure &descendant, const ResumeMesure &simultaneMontant,
+                  const ResumeMesure &simultaneDescendant)
 {
     if (json_) {
-        ecrit(LigneJson()
-                  .ajoute("type", QStringLiteral("test"))
-                  .ajoute("pair", pair)
-                  .ajoute("lien", objetLien(lien))
-                  .ajoute("montant", chiffres({}, montant))
-                  .ajoute("descendant", chiffres({}, descendant))
-                  .ajoute("simultane", LigneJson()
-                                           .ajoute("montant", chiffres({}, simultaneMontant))
-                                           .ajoute("descendant", chiffres({}, simultaneDescendant)))
-                  .texte());
+        LigneJson l;
+        l.ajoute("type", QStringLiteral("test")).ajoute("pair", pair).ajoute("motif", motif).ajoute("lien", objetLien(lien));
+        if (phases > 0)
+            l.ajoute("montant", chiffres({}, montant));
+        if (phases > 1)
+            l.ajoute("descendant", chiffres({}, descendant));
+        if (phases > 2)
+            l.ajoute("simultane", LigneJson()
+                                      .ajoute("montant", chiffres({}, simultaneMontant))
+                                      .ajoute("descendant", chiffres({}, simultaneDescendant)));
+        ecrit(l.texte());
         return;
     }
     ecrit(QStringLiteral("Test complet (%1), débits moyens :").arg(Neutralise(pair)).toUtf8());
-    ecrit((QStringLiteral("  montant     ") + debits(montant.moyenne())).toUtf8());
-    ecrit((QStringLiteral("  descendant  ") + debits(descendant.moyenne())).toUtf8());
-    ecrit((QStringLiteral("  simultané   montant ") + debits(simultaneMontant.moyenne()) +
-           QStringLiteral(", descendant ") + debits(simultaneDescendant.moyenne()))
-              .toUtf8());
-    const ResumeMesure *phases[] = {&montant, &descendant, &simultaneMontant};
+    const QString lignes[] = {
+        QStringLiteral("  montant     ") + debits(montant.moyenne()),
+        QStringLiteral("  descendant  ") + debits(descendant.moyenne()),
+        QStringLiteral("  simultané   montant ") + debits(simultaneMontant.moyenne()) + QStringLiteral(", descendant ") +
+            debits(simultaneDescendant.moyenne()),
+    };
+    const ResumeMesure *latences[] = {&montant, &descendant, &simultaneMontant};
     const char *noms[] = {"montant", "descendant", "simultané"};
     for (int i = 0; i < 3; ++i)
-        ecrit(QStringLiteral("  latence %1 : %2").arg(QString::fromUtf8(noms[i]), phases[i]->texteLatence()).toUtf8());
+        ecrit((i < phases ? lignes[i] : QStringLiteral("  %1  non mesuré").arg(QString::fromUtf8(noms[i]), -10)).toUtf8());
+    for (int i = 0; i < phases; ++i)
+        ecrit(QStringLiteral("  latence %1 : %2").arg(QString::fromUtf8(noms[i]), latences[i]->texteLatence()).toUtf8());
     ecrit((QStringLiteral("  lien  ") + lien.description()).toUtf8());
 }
 

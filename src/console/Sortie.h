@@ -58,9 +58,11 @@ public:
     // error.
     static void lien(const Lien &lien);
     // The figures of a complete test: each phase's summary, the simultaneous
-    // one in both directions.
-    void test(const QString &pair, const Lien &lien, const ResumeMesure &montant, const ResumeMesure &descendant,
-              const ResumeMesure &simultaneMontant, const ResumeMesure &simultaneDescendant);
+    // one in both directions, for the first `phases` phases, those measured;
+    // `motif` says how the test ended, as a summary names it.
+    void test(const QString &pair, const Lien &lien, const QString &motif, int phases, const ResumeMesure &montant,
+              const ResumeMesure &descendant, const ResumeMesure &simultaneMontant,
+              const ResumeMesure &simultaneDescendant);
     // A receiver heard announcing itself, `ms` after the listing began.
     void serveur(const QString &adresse, qint64 ms);
 

@@ -21,6 +21,9 @@ QString texteInvalide(const QString &cible)
 {
     if (cible.trimmed().isEmpty())
         return QStringLiteral("aucune adresse : choisissez un serveur dans la liste ou tapez l'adresse du récepteur");
+    const QString ipv6 = RaisonIpv6(cible);
+    if (!ipv6.isEmpty())
+        return ipv6;
     if (cible.contains(QLatin1Char(':')))
         return QStringLiteral("« %1 » contient un port : tapez l'adresse seule, l'émetteur se connecte toujours au port %2")
             .arg(cible)
@@ -90,6 +93,18 @@ QString RaisonEchecConnexion(const QString &cible, int numero, const QString &de
     default:
         return QStringLiteral("échec de la connexion à %1 : %2").arg(adresseEtPort(cible, port), description);
     }
+}
+
+QString RaisonIpv6(const QString &cible)
+{
+    QString adresse = cible.trimmed();
+    if (adresse.startsWith(QLatin1Char('[')) && adresse.endsWith(QLatin1Char(']')))
+        adresse = adresse.mid(1, adresse.size() - 2);
+    if (QHostAddress(adresse).protocol() != QHostAddress::IPv6Protocol)
+        return {};
+    return QStringLiteral("« %1 » est une adresse IPv6 : BandePassante mesure en IPv4, donnez l'adresse IPv4 du "
+                          "récepteur")
+        .arg(cible);
 }
 
 QString RaisonSansReponse(const QString &cible)

@@ -17,6 +17,10 @@
 QString RaisonEchecConnexion(const QString &cible, int numero, const QString &description,
                              int port = Protocole::Port);
 
+// `cible` is an IPv6 address, bare or in brackets, which the programs do not
+// measure: why, and what to give instead; empty for anything else.
+QString RaisonIpv6(const QString &cible);
+
 // The attempt had no answer in the time allowed: the machine is absent or a
 // firewall drops the request.
 QString RaisonSansReponse(const QString &cible);

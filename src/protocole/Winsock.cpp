@@ -228,8 +228,18 @@ bool Winsock::Accept(qint32 requestId)
 void Winsock::accepteDemande()
 {
     const int client = ::accept4(fd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-    if (client < 0)
+    if (client < 0) {
+        // Out of descriptors or memory, the request stays queued and the
+        // socket stays readable: looked at again in a moment, not at once.
+        if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
+            lecture_->setEnabled(false);
+            QTimer::singleShot(RepriseAcceptationMs, this, [this, generation = generation_] {
+                if (generation == generation_ && etat_ == sckListening)
+                    lecture_->setEnabled(true);
+            });
+        }
         return;
+    }
     derniereDemande_ = derniereDemande_ == INT32_MAX ? 1 : derniereDemande_ + 1;
     demandeFd_ = client;
     demandeId_ = derniereDemande_;

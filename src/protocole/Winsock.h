@@ -70,6 +70,9 @@ public:
     // A vanished peer of an accepted connection is noticed within this many
     // seconds: 5 s of silence, then 3 probes 3 s apart.
     static constexpr int KeepaliveMaxS = 14;
+    // A listening control that the system cannot give a descriptor for a
+    // request tries again after this long.
+    static constexpr int RepriseAcceptationMs = 500;
 
     explicit Winsock(Genre genre, QObject *parent = nullptr);
     ~Winsock() override;
@@ -131,6 +134,8 @@ public:
 
     // TCP's view of the connection (see VueTcp); nothing when none is up.
     std::optional<VueTcp> EtatTcp() const { return etat_ >= sckConnected ? LitVueTcp(fd_) : std::nullopt; }
+    // The system's counts of the connection's bytes; 0 when none is up.
+    CompteursTcp Compteurs() const { return etat_ >= sckConnected ? LitCompteursTcp(fd_) : CompteursTcp(); }
 
     // Bytes handed to SendData() that the system has not taken yet.
     qint64 EnAttenteEnvoi() const { return envoi_.Taille(); }

@@ -96,8 +96,8 @@ void Form1::Form_Load()
         connect(form2_.get(), &Form2::DemandeTest, this, &Form1::DemandeTest);
         Suit(retour_);
         Suit(test_.session());
-        connect(&test_, &TestComplet::termine, this, [this](bool interrompu) {
-            if (interrompu)
+        connect(&test_, &TestComplet::termine, this, [this](Session::Fin fin) {
+            if (fin != Session::Fin::Duree)
                 return;
             suivi_->testTermine(test_.mesures());
             menuMesure_->montreResume();

@@ -42,7 +42,7 @@ void ServiceRecepteur::commence()
 {
     lecture_ = LectureDemande();
     demande_.reset();
-    refuse_ = false;
+    refuse_ = envoie_ = false;
     duree_.stop();
     echantillon_.stop();
     vues_.clear();
@@ -85,6 +85,7 @@ void ServiceRecepteur::sert()
         emit refus(QStringLiteral("envoi vers le demandeur refusé"));
         return;
     }
+    envoie_ = true;
     emission_.demarre();
     duree_.start(demande_->secondes * 1000);
     echantillon_.start();

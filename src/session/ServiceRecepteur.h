@@ -47,6 +47,9 @@ public:
     const std::optional<Demande> &demande() const { return demande_; }
     // Sends the blocks back (retour only: simultane counts what it reads).
     bool envoieSeulement() const { return demande_ && demande_->genre == Demande::Genre::Retour; }
+    // Bytes of the blocks back the system has taken on this connection, both
+    // ways at once included.
+    qint64 envoyes() const { return envoie_ ? std::max<qint64>(0, emission_.pris()) : 0; }
 
 signals:
     // The system has taken `octets` more bytes of the blocks back (retour:
@@ -66,6 +69,8 @@ private:
     std::optional<Demande> demande_;
     bool sansRetour_ = false;
     bool refuse_ = false;
+    // The blocks back have started on this connection.
+    bool envoie_ = false;
     QTimer duree_;
     // Each second while it sends: TCP's view of its socket.
     QTimer echantillon_;

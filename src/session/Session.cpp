@@ -27,10 +27,15 @@ Session::Session(QObject *parent)
     connect(&descendant_, &Chronique::seconde, this,
             [this](int numero, qint64 octets) { emit seconde(false, numero, octets); });
 
-    for (QTimer *t : {&attente_, &nouvelEssai_, &attenteRetour_, &attenteRapport_})
+    for (QTimer *t : {&attente_, &nouvelEssai_, &essaiAdresse_, &attenteRetour_, &attenteRapport_})
         t->setSingleShot(true);
     connect(&attente_, &QTimer::timeout, this, &Session::finAttente);
     connect(&nouvelEssai_, &QTimer::timeout, this, &Session::essaie);
+    // The address has not answered in its time: the next one's turn.
+    connect(&essaiAdresse_, &QTimer::timeout, this, [this] {
+        W.Close();
+        echecAdresse(ETIMEDOUT, QString());
+    });
     connect(&attenteRetour_, &QTimer::timeout, this, [this] {
         echoue(QStringLiteral("ce récepteur ne sait pas envoyer : lancez l'émetteur sur l'autre machine"));
     });
@@ -54,16 +59,24 @@ void Session::demarre(const Reglages &reglages)
 {
     reglages_ = reglages;
     actif_ = true;
-    connecte_ = finEnvoi_ = false;
+    connecte_ = finEnvoi_ = rapportRejete_ = false;
     dernierEchec_ = 0;
     adresse_.clear();
+    adresses_.clear();
+    essai_ = 0;
     rapport_.reset();
     retour_ = LectureRetour();
     attente_.start(reglages_.attenteS * 1000);
     QHostAddress adresse;
     if (adresse.setAddress(reglages_.hote) && adresse.protocol() == QHostAddress::IPv4Protocol) {
-        adresse_ = adresse.toString();
+        adresses_ << adresse.toString();
         essaie();
+        return;
+    }
+    const QString ipv6 = RaisonIpv6(reglages_.hote);
+    if (!ipv6.isEmpty()) {
+        // From the loop, as a lookup's answer would come.
+        QMetaObject::invokeMethod(this, [this, ipv6] { echoue(ipv6); }, Qt::QueuedConnection);
         return;
     }
     recherche_ = QHostInfo::lookupHost(reglages_.hote, this, &Session::surResolution);
@@ -75,37 +88,74 @@ void Session::surResolution(const QHostInfo &info)
     if (!actif_)
         return;
     for (const QHostAddress &a : info.addresses()) {
-        if (a.protocol() == QHostAddress::IPv4Protocol) {
-            adresse_ = a.toString();
-            essaie();
-            return;
-        }
+        if (a.protocol() == QHostAddress::IPv4Protocol && !adresses_.contains(a.toString()))
+            adresses_ << a.toString();
     }
+    if (!adresses_.isEmpty()) {
+        essaie();
+        return;
+    }
+    // The resolver's own words are English: what they mean is said here.
+    const QString pourquoi = info.error() == QHostInfo::NoError        ? QStringLiteral("pas d'adresse IPv4")
+                             : info.error() == QHostInfo::HostNotFound ? QStringLiteral("nom inconnu ou mal écrit")
+                                                                       : QStringLiteral("le résolveur de noms a échoué");
     echoue(QStringLiteral("« %1 » ne donne aucune adresse IPv4 (%2) : vérifiez le nom ou donnez l'adresse du "
                           "récepteur")
-               .arg(Neutralise(reglages_.hote),
-                    info.error() == QHostInfo::NoError ? QStringLiteral("pas d'adresse IPv4")
-                                                       : Neutralise(info.errorString())));
+               .arg(Neutralise(reglages_.hote), pourquoi));
 }
 
 QString Session::cible() const
 {
-    return reglages_.hote == adresse_ ? adresse_ : QStringLiteral("%1 (%2)").arg(Neutralise(reglages_.hote), adresse_);
+    const QString adresses = connecte_ ? adresse_ : adresses_.join(QStringLiteral(", "));
+    return reglages_.hote == adresses ? adresses : QStringLiteral("%1 (%2)").arg(Neutralise(reglages_.hote), adresses);
 }
 
-// Asks again while nobody has accepted; an attempt still pending is left to
-// run.
+// Asks again while nobody has accepted, from the first address of the name;
+// an attempt still pending is left to run.
 void Session::essaie()
 {
-    if (actif_ && !connecte_ && W.State() == Winsock::sckClosed)
-        W.Connect(adresse_, reglages_.port);
+    if (!actif_ || connecte_ || W.State() != Winsock::sckClosed)
+        return;
+    if (essai_ == 0) {
+        reparable_ = false;
+        echecDefinitif_.clear();
+    }
+    adresse_ = adresses_[essai_];
+    W.Connect(adresse_, reglages_.port);
+    if (adresses_.size() > 1)
+        essaiAdresse_.start(EssaiAdresseMs);
+}
+
+void Session::echecAdresse(int numero, const QString &description)
+{
+    essaiAdresse_.stop();
+    // A refusal may end once the reception starts, and an unanswered attempt
+    // is tried again: both until the wait runs out. Any other error will not
+    // go away by asking again.
+    if (numero == ECONNREFUSED || numero == ETIMEDOUT) {
+        reparable_ = true;
+        dernierEchec_ = numero;
+    } else if (echecDefinitif_.isEmpty()) {
+        echecDefinitif_ = RaisonEchecConnexion(adresse_, numero, description, reglages_.port);
+    }
+    if (++essai_ < adresses_.size()) {
+        essaie();
+        return;
+    }
+    essai_ = 0;
+    // No address can ever answer: its own cause is told at once.
+    if (!reparable_) {
+        echoue(echecDefinitif_);
+        return;
+    }
+    nouvelEssai_.start(1000);
 }
 
 void Session::finAttente()
 {
     if (!actif_ || connecte_)
         return;
-    if (adresse_.isEmpty()) {
+    if (adresses_.isEmpty()) {
         echoue(QStringLiteral("« %1 » ne s'est pas résolu en %2 s : vérifiez le nom ou donnez l'adresse du récepteur")
                    .arg(Neutralise(reglages_.hote))
                    .arg(reglages_.attenteS));
@@ -130,15 +180,7 @@ void Session::W_Error(int number, const QString &description)
         finit(Fin::Coupure, RaisonPerte(adresse_, false, number, description));
         return;
     }
-    // A refusal may end once the reception starts, and an unanswered attempt
-    // is tried again: both until the wait runs out. Any other error will not
-    // go away by asking again, and its own cause is told at once.
-    if (number != ECONNREFUSED && number != ETIMEDOUT) {
-        echoue(RaisonEchecConnexion(adresse_, number, description, reglages_.port));
-        return;
-    }
-    dernierEchec_ = number;
-    nouvelEssai_.start(1000);
+    echecAdresse(number, description);
 }
 
 void Session::W_Connect()
@@ -150,11 +192,11 @@ void Session::W_Connect()
     connecte_ = true;
     attente_.stop();
     nouvelEssai_.stop();
+    essaiAdresse_.stop();
     const QString ici = W.AdresseLocaleConnexion();
-    if (reglages_.genre != Genre::Flux) {
+    depuisConnexion_.start();
+    if (reglages_.genre != Genre::Flux)
         W.SendData(Demande{genreDemande(reglages_.genre), reglages_.dureeS}.ligne());
-        depuisDemande_.start();
-    }
     if (reglages_.genre != Genre::Retour) {
         montant_.commence(ici, adresse_);
         emission_.demarre();
@@ -195,8 +237,17 @@ void Session::W_DataArrival(qint64)
         descendant_.ajoute(flux);
         emit recu(flux);
     }
-    if (retour_.rapport() && !rapport_)
-        rapport_ = retour_.rapport();
+    // Checked once, as it comes. An upload's report follows the seat's end,
+    // once the receiver has read, and so acknowledged, every byte sent.
+    if (retour_.rapport() && !rapport_ && !rapportRejete_) {
+        const qint64 envoyes = reglages_.genre == Genre::Retour ? 0
+                               : finEnvoi_                      ? W.Compteurs().octetsAcquittes
+                                                                : -1;
+        if (envoyes >= 0 && retour_.rapport()->croyable(envoyes, depuisConnexion_.elapsed()))
+            rapport_ = retour_.rapport();
+        else
+            rapportRejete_ = true;
+    }
 }
 
 void Session::W_Close()
@@ -208,10 +259,14 @@ void Session::W_Close()
         echoue(QStringLiteral("le récepteur refuse l'envoi vers cette machine"));
         return;
     }
-    const bool complet = reglages_.genre == Genre::Retour
-                             ? depuisDemande_.hasExpired(qint64(reglages_.dureeS) * 1000 - 500)
-                             : finEnvoi_;
-    finit(complet ? Fin::Duree : Fin::Depart, QString());
+    // The blocks back end with the report: without it, the receiver went
+    // away in the middle (killed, or stopped).
+    if (reglages_.genre == Genre::Retour && !retour_.rapport()) {
+        finit(Fin::Coupure, QStringLiteral("le récepteur a fermé la connexion avant la fin, sans son rapport : "
+                                           "mesure coupée"));
+        return;
+    }
+    finit(reglages_.genre == Genre::Retour || finEnvoi_ ? Fin::Duree : Fin::Depart, QString());
 }
 
 // Stops everything, closes the connection in order; false when the session
@@ -221,7 +276,7 @@ bool Session::arrete()
     if (!actif_)
         return false;
     actif_ = false;
-    for (QTimer *t : {&attente_, &nouvelEssai_, &attenteRetour_, &attenteRapport_})
+    for (QTimer *t : {&attente_, &nouvelEssai_, &essaiAdresse_, &attenteRetour_, &attenteRapport_})
         t->stop();
     emission_.arrete();
     montant_.termine();
@@ -238,9 +293,12 @@ void Session::finit(Fin fin, const QString &remarque)
     if (rapport_)
         descendant_.definitTcp(rapport_->tcp);
     const bool rapportDu = reglages_.genre == Genre::Envoi || reglages_.genre == Genre::Simultane;
-    emit terminee(fin, finEnvoi_ && rapportDu && !rapport_
-                           ? QStringLiteral("le récepteur n'a pas dit ce qu'il a reçu (version ancienne ?) : le "
-                                            "compte de cette machine, ce que son système a pris, est donné à la place")
+    const QString aLaPlace = QStringLiteral("le compte de cette machine, ce que son système a pris, est donné à la place");
+    emit terminee(fin, rapportRejete_ && rapportDu ? QStringLiteral("le rapport du récepteur est invraisemblable (plus "
+                                                                    "d'octets ou de secondes que cette machine n'en a "
+                                                                    "envoyé) : ") + aLaPlace
+                       : finEnvoi_ && rapportDu && !rapport_
+                           ? QStringLiteral("le récepteur n'a pas dit ce qu'il a reçu (version ancienne ?) : ") + aLaPlace
                            : remarque);
 }
 

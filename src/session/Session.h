@@ -8,6 +8,7 @@
 
 #include <QElapsedTimer>
 #include <QObject>
+#include <QStringList>
 #include <QTimer>
 
 #include <optional>
@@ -28,7 +29,10 @@ class QHostInfo;
 // - Simultane: both at once, with the report at the end.
 // A receiver that sends back no byte within AttenteRetourMs of a request for
 // the blocks back does not know requests; one that ends the connection
-// without a byte refuses them.
+// without a byte refuses them. A name's IPv4 addresses are tried in turn,
+// each for EssaiAdresseMs at most while others remain. A report is believed
+// only when it can be true (Rapport::croyable); the end of a connection
+// without the report its request promised is a cut.
 class Session : public QObject
 {
     Q_OBJECT
@@ -39,6 +43,9 @@ public:
     enum class Fin { Depart, Coupure, Duree, Interruption };
 
     static constexpr int AttenteRetourMs = 3000;
+    // How long one of a name's several addresses may leave an attempt
+    // unanswered before the next is tried.
+    static constexpr int EssaiAdresseMs = 2000;
     // After the seat's end, the longest wait for the receiver's report.
     static constexpr int AttenteRapportMs = 10000;
 
@@ -65,7 +72,7 @@ public:
     // This machine's address on the connection.
     QString adresseLocale() const { return W.AdresseLocaleConnexion(); }
     const Reglages &reglages() const { return reglages_; }
-    // The address the name resolved to.
+    // The address tried, or connected to.
     QString adresse() const { return adresse_; }
     // The seat's own counts: the bytes the system took (montant) and the
     // bytes read (descendant); a direction not measured stays empty. TCP's
@@ -73,7 +80,8 @@ public:
     // descendant.
     const Chronique &montant() const { return montant_; }
     const Chronique &descendant() const { return descendant_; }
-    // The receiver's count of what it received, when it gave one.
+    // The receiver's count of what it received, when it gave one that can
+    // be true.
     const std::optional<Rapport> &rapport() const { return rapport_; }
 
     static Demande::Genre genreDemande(Genre genre);
@@ -99,6 +107,9 @@ signals:
 private:
     void surResolution(const QHostInfo &info);
     void essaie();
+    // The attempt on the current address has failed: the next address, or
+    // a new round a second later, or the end when no round can succeed.
+    void echecAdresse(int numero, const QString &description);
     void finAttente();
     void W_Connect();
     void W_DataArrival(qint64 bytesTotal);
@@ -117,14 +128,24 @@ private:
     Chronique descendant_;
     LectureRetour retour_;
     std::optional<Rapport> rapport_;
+    // A report came that could not be true.
+    bool rapportRejete_ = false;
     QString adresse_;
+    // The name's IPv4 addresses, and the one tried now.
+    QStringList adresses_;
+    qsizetype essai_ = 0;
+    // The round of attempts met an error that asking again may mend, and
+    // the first error that it cannot.
+    bool reparable_ = false;
+    QString echecDefinitif_;
     int recherche_ = -1;
     QTimer attente_;
     QTimer nouvelEssai_;
+    QTimer essaiAdresse_;
     QTimer attenteRetour_;
     QTimer attenteRapport_;
     QTimer duree_;
-    QElapsedTimer depuisDemande_;
+    QElapsedTimer depuisConnexion_;
     int dernierEchec_ = 0;
     bool connecte_ = false;
     bool actif_ = false;

@@ -12,7 +12,10 @@ TestComplet::TestComplet(QObject *parent)
     connect(&session_, &Session::terminee, this, &TestComplet::surFin);
     connect(&session_, &Session::impossible, this, [this](const QString &raison) {
         enCours_ = false;
-        emit impossible(raison);
+        if (mesurees_ == 0)
+            emit impossible(raison);
+        else
+            emit termine(Session::Fin::Coupure, raison);
     });
 }
 
@@ -27,6 +30,7 @@ void TestComplet::demarre(const Session::Reglages &reglages)
     reglages_ = reglages;
     enCours_ = true;
     identifiant_ = QDateTime::currentMSecsSinceEpoch();
+    mesurees_ = 0;
     for (int p = 0; p < NbPhases; ++p) {
         resumes_[p][0] = resumes_[p][1] = ResumeMesure();
         mesures_[p][0] = mesures_[p][1] = Mesure();
@@ -66,10 +70,12 @@ void TestComplet::surFin(Session::Fin fin, const QString &remarque)
         mesures_[phase_][1] = session_.descendant().mesure();
         resumes_[phase_][1] = mesures_[phase_][1].resume();
     }
+    mesurees_ = phase_ + 1;
     emit phaseTerminee(phase_, fin, remarque);
-    if (fin == Session::Fin::Interruption || phase_ == Simultane) {
+    const bool arret = fin == Session::Fin::Interruption || fin == Session::Fin::Coupure;
+    if (arret || phase_ == Simultane) {
         enCours_ = false;
-        emit termine(fin == Session::Fin::Interruption);
+        emit termine(arret ? fin : Session::Fin::Duree, QString());
         return;
     }
     lance(Phase(phase_ + 1));

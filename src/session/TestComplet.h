@@ -10,8 +10,8 @@
 // (descendant), then both at once (simultane), the same seconds each, each
 // phase on a connection of its own, on one Session. An upload is told by
 // what the receiver says it received when it says it, otherwise by what this
-// machine's system took. Stops at the first phase that cannot be made, or
-// on an interruption.
+// machine's system took. Stops at the first phase that cannot be made or is
+// cut, or on an interruption, keeping the figures of the phases that ended.
 class TestComplet : public QObject
 {
     Q_OBJECT
@@ -30,6 +30,8 @@ public:
     const Session &session() const { return session_; }
     Phase phase() const { return phase_; }
     bool enCours() const { return enCours_; }
+    // How many phases have ended with figures, in order from Montant.
+    int phasesMesurees() const { return mesurees_; }
 
     // The figures of a phase that has ended: its upload (the receiver's
     // count, or the seat's), its download.
@@ -56,8 +58,11 @@ signals:
     void phaseCommencee(TestComplet::Phase phase);
     // The phase's figures are ready; `remarque` as Session says it.
     void phaseTerminee(TestComplet::Phase phase, Session::Fin fin, const QString &remarque);
-    // Every phase has ended, or the test was interrupted.
-    void termine(bool interrompu);
+    // The test is over: `fin` is Duree when every phase has run, otherwise
+    // Interruption, or Coupure when phase() was cut (its remark says why) or
+    // could not be made (`raison` says why).
+    void termine(Session::Fin fin, const QString &raison);
+    // Not even the first phase could be made, and why.
     void impossible(const QString &raison);
 
 private:
@@ -71,5 +76,6 @@ private:
     ResumeMesure resumes_[NbPhases][2];
     Mesure mesures_[NbPhases][2];
     bool rapportes_[NbPhases] = {};
+    int mesurees_ = 0;
     qint64 identifiant_ = 0;
 };

@@ -11,7 +11,10 @@
 
 #include <QApplication>
 #include <QListWidget>
+#include <QTemporaryFile>
 #include <QtTest>
+
+#include <sys/mount.h>
 
 
 namespace {
@@ -64,6 +67,9 @@ private slots:
     void fenetreVersConsole();
     void consoleVersFenetre();
     void consoleVersConsole();
+    void recepteurTue_data();
+    void recepteurTue();
+    void nomAPlusieursAdresses();
 };
 
 void TestDeuxHotesConsole::initTestCase()
@@ -175,6 +181,84 @@ void TestDeuxHotesConsole::consoleVersConsole()
              qPrintable(QStringLiteral("%1 sent, %2 received").arg(envoyes).arg(recus)));
     QCOMPARE(recus % Protocole::LongueurBloc, 0);
     QVERIFY(reception.value(QStringLiteral("secondes")).toInteger() >= 2);
+}
+
+// The receiver is killed while it sends the blocks back: the end of its
+// stream without the report it promised is a cut, and a complete test says
+// what it measured until then and why it stopped.
+void TestDeuxHotesConsole::recepteurTue_data()
+{
+    QTest::addColumn<QStringList>("commande");
+    QTest::addColumn<QString>("sens");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("erreur");
+    QTest::newRow("emettre --retour") << QStringList{QStringLiteral("emettre"), AdresseB, QStringLiteral("--retour")}
+                                      << QStringLiteral("descendant") << 0
+                                      << QStringLiteral("sans son rapport : mesure coupée");
+    QTest::newRow("test, in the download") << QStringList{QStringLiteral("test"), AdresseB, QStringLiteral("--duree"),
+                                                          QStringLiteral("2")}
+                                           << QStringLiteral("descendant") << 1
+                                           << QStringLiteral("test complet arrêté, la phase « descendant » a été coupée");
+}
+
+void TestDeuxHotesConsole::recepteurTue()
+{
+    QFETCH(QStringList, commande);
+    QFETCH(QString, sens);
+    QFETCH(int, code);
+    QFETCH(QString, erreur);
+    Console recepteur;
+    recepteur.lance({QStringLiteral("recevoir")}, true);
+    QTRY_VERIFY_WITH_TIMEOUT(recepteur.erreurs().contains(QStringLiteral("Réception sur")), 10000);
+    Console c;
+    c.lance(commande + QStringList{QStringLiteral("--json")});
+    const auto secondes = [&] {
+        int n = 0;
+        for (const QJsonObject &o : c.objets(QStringLiteral("seconde")))
+            n += o.value(QStringLiteral("sens")).toString() == sens;
+        return n;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(secondes() >= 1, 20000);
+    recepteur.signale(SIGKILL);
+    QTRY_VERIFY_WITH_TIMEOUT(!c.enCours(), 20000);
+    QCOMPARE(c.code(), code);
+    QVERIFY2(c.erreurs().contains(erreur), qPrintable(c.erreurs()));
+    QCOMPARE(c.fautesJson(), 0);
+    const QJsonObject dernier = c.objets(QStringLiteral("resume")).constLast();
+    QCOMPARE(dernier.value(QStringLiteral("motif")).toString(), QStringLiteral("coupure"));
+    QCOMPARE(dernier.value(QStringLiteral("sens")).toString(), sens);
+    if (commande.first() == QLatin1String("test")) {
+        // The upload and the download as far as it went; no simultaneous
+        // phase.
+        const QJsonObject t = c.objets(QStringLiteral("test")).value(0);
+        QCOMPARE(t.value(QStringLiteral("motif")).toString(), QStringLiteral("coupure"));
+        QVERIFY2(t.contains(QStringLiteral("montant")) && t.contains(QStringLiteral("descendant")) &&
+                     !t.contains(QStringLiteral("simultane")),
+                 qPrintable(c.lignes().join('\n')));
+    }
+}
+
+// A name whose first address answers nobody: the next is tried within
+// --attente, and the measurement is made with it. The name is the sandbox's
+// own, in a private /etc/hosts.
+void TestDeuxHotesConsole::nomAPlusieursAdresses()
+{
+    QTemporaryFile hotes;
+    QVERIFY(hotes.open());
+    hotes.write("10.45.0.3 recepteur-b\n10.45.0.2 recepteur-b\n");
+    hotes.flush();
+    QVERIFY(SandboxGuard::whyNotPrivate().isEmpty());
+    QCOMPARE(::mount(hotes.fileName().toLocal8Bit().constData(), "/etc/hosts", nullptr, MS_BIND, nullptr), 0);
+    Console recepteur;
+    recepteur.lance({QStringLiteral("recevoir"), QStringLiteral("--une-fois")}, true);
+    QTRY_VERIFY_WITH_TIMEOUT(recepteur.erreurs().contains(QStringLiteral("Réception sur")), 10000);
+    Console c;
+    c.lance({QStringLiteral("emettre"), QStringLiteral("recepteur-b"), QStringLiteral("--duree"), QStringLiteral("2"),
+             QStringLiteral("--attente"), QStringLiteral("8"), QStringLiteral("--json")});
+    QTRY_VERIFY_WITH_TIMEOUT(!c.enCours(), 20000);
+    ::umount2("/etc/hosts", MNT_DETACH);
+    QVERIFY2(c.code() == 0, qPrintable(c.erreurs()));
+    QCOMPARE(c.objets(QStringLiteral("resume")).value(0).value(QStringLiteral("pair")).toString(), AdresseB);
 }
 
 BANDEPASSANTE_NETWORK_TEST_MAIN(TestDeuxHotesConsole)
