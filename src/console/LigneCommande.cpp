@@ -189,7 +189,8 @@ LigneCommande::LigneCommande(const QStringList &arguments)
     QHostAddress adresseMetriques;
     quint16 portMetriques = 0;
     if (analyseur.isSet(metriques) && !Metriques::LitAdresse(reglages_.metriques, adresseMetriques, portMetriques)) {
-        refuse(QStringLiteral("--metriques veut ADRESSE:PORT ou :PORT, par exemple 127.0.0.1:9444, pas « %1 ».")
+        refuse(QStringLiteral("--metriques veut ADRESSE:PORT, :PORT ou [IPV6]:PORT, par exemple 127.0.0.1:9444, "
+                              "pas « %1 ».")
                    .arg(reglages_.metriques));
         return;
     }
@@ -198,19 +199,19 @@ LigneCommande::LigneCommande(const QStringList &arguments)
         refuse(QStringLiteral("--port veut un numéro de port, de 1 à 65535, pas « %1 ».").arg(analyseur.value(port)));
         return;
     }
-    if (analyseur.isSet(duree) && !entier(analyseur.value(duree), 0, SecondesMax, reglages_.duree)) {
-        refuse(QStringLiteral("--duree veut un nombre entier de secondes, 0 ou plus, pas « %1 ».")
-                   .arg(analyseur.value(duree)));
-        return;
-    }
-    // What a request may ask.
-    if ((reglages_.retour || commande->mode == Mode::Test) &&
-        (reglages_.duree < Protocole::DemandeSecondesMin || reglages_.duree > Protocole::DemandeSecondesMax)) {
-        refuse(QStringLiteral("--duree veut de %1 à %2 s avec %3, pas « %4 ».")
-                   .arg(Protocole::DemandeSecondesMin)
-                   .arg(Protocole::DemandeSecondesMax)
-                   .arg(reglages_.retour ? QStringLiteral("--retour") : QStringLiteral("test"))
-                   .arg(reglages_.duree));
+    // A request asks for what the receiver may give.
+    const bool demande = reglages_.retour || commande->mode == Mode::Test;
+    if (analyseur.isSet(duree) &&
+        !(demande ? entier(analyseur.value(duree), Protocole::DemandeSecondesMin, Protocole::DemandeSecondesMax,
+                           reglages_.duree)
+                  : entier(analyseur.value(duree), 0, SecondesMax, reglages_.duree))) {
+        refuse(demande ? QStringLiteral("--duree veut un nombre entier de secondes de %1 à %2 avec %3, pas « %4 ».")
+                             .arg(Protocole::DemandeSecondesMin)
+                             .arg(Protocole::DemandeSecondesMax)
+                             .arg(reglages_.retour ? QStringLiteral("--retour") : QStringLiteral("test"),
+                                  analyseur.value(duree))
+                       : QStringLiteral("--duree veut un nombre entier de secondes, 0 ou plus, pas « %1 ».")
+                             .arg(analyseur.value(duree)));
         return;
     }
     if (analyseur.isSet(attente) && !entier(analyseur.value(attente), 1, SecondesMax, reglages_.attente)) {

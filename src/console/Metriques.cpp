@@ -1,6 +1,10 @@
 #include "console/Metriques.h"
 
 #include "console/ChroniqueMesure.h"
+#include "console/Sortie.h"
+#include "outils/Bornes.h"
+#include "protocole/VueTcp.h"
+#include "session/ServiceRecepteur.h"
 
 #include <QDateTime>
 #include <QHttpServer>
@@ -9,36 +13,93 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <QSocketNotifier>
+
+#include <cerrno>
 #include <cmath>
+#include <cstring>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 
 const char *const Motifs[] = {"depart", "coupure", "duree", "interruption"};
 
-// A listener whose connections live at most a few seconds and carry at most
-// a request's worth: the HTTP server reads them after us.
+// A listener whose connections live at most a few seconds, carry at most a
+// request's worth and are few at a time: the HTTP server reads them after
+// us. It accepts them itself, from the system's listening socket that Qt
+// made: out of descriptors, it looks again a moment later, where Qt would
+// try again at once for as long as they lack.
 class ServeurBorne : public QTcpServer
 {
 public:
     using QTcpServer::QTcpServer;
 
+    bool ecoute(const QHostAddress &adresse, quint16 port)
+    {
+        if (!listen(adresse, port))
+            return false;
+        pauseAccepting();
+        attente_ = std::make_unique<QSocketNotifier>(socketDescriptor(), QSocketNotifier::Read);
+        connect(attente_.get(), &QSocketNotifier::activated, this, &ServeurBorne::accepte);
+        reprise_.setSingleShot(true);
+        reprise_.setInterval(Metriques::ReprisePauseMs);
+        connect(&reprise_, &QTimer::timeout, this, [this] { attente_->setEnabled(true); });
+        return true;
+    }
+
 protected:
     void incomingConnection(qintptr descripteur) override
     {
+        if (ouvertes_ >= Metriques::ConnexionsMax) {
+            ::close(int(descripteur));
+            return;
+        }
         auto *socket = new QTcpSocket(this);
         if (!socket->setSocketDescriptor(descripteur)) {
             delete socket;
             return;
         }
-        auto lus = std::make_shared<qint64>(0);
-        connect(socket, &QTcpSocket::readyRead, socket, [socket, lus] {
-            *lus += socket->bytesAvailable();
-            if (*lus > Metriques::RequeteMax)
-                socket->abort();
+        ++ouvertes_;
+        connect(socket, &QObject::destroyed, this, [this] { --ouvertes_; });
+        // Counted by the system, whatever the server has read of it; dropped
+        // from the loop, after the server's own reading.
+        connect(socket, &QTcpSocket::readyRead, socket, [socket] {
+            if (LitCompteursTcp(int(socket->socketDescriptor())).octetsRecus > Metriques::RequeteMax)
+                QMetaObject::invokeMethod(socket, &QAbstractSocket::abort, Qt::QueuedConnection);
         });
-        QTimer::singleShot(Metriques::VieMaxMs, socket, [socket] { socket->abort(); });
+        QTimer::singleShot(Metriques::VieMaxMs, socket, &QAbstractSocket::abort);
         addPendingConnection(socket);
     }
+
+private:
+    void accepte()
+    {
+        for (;;) {
+            const int fd = ::accept4(int(socketDescriptor()), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+            if (fd >= 0) {
+                enPause_ = false;
+                incomingConnection(fd);
+                emit newConnection();
+                continue;
+            }
+            if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
+                if (!enPause_)
+                    Sortie::diagnostic(QStringLiteral("bandepassante-console : métriques : plus de connexion possible "
+                                                      "(%1) ; nouvel essai chaque seconde.")
+                                           .arg(QString::fromLocal8Bit(std::strerror(errno))));
+                enPause_ = true;
+                attente_->setEnabled(false);
+                reprise_.start();
+            }
+            return;
+        }
+    }
+
+    std::unique_ptr<QSocketNotifier> attente_;
+    QTimer reprise_;
+    int ouvertes_ = 0;
+    bool enPause_ = false;
 };
 
 // A label's value as the exposition format writes it.
@@ -71,9 +132,10 @@ private:
 
 }
 
-Metriques::Metriques(const ChroniqueMesure &chronique, QObject *parent)
+Metriques::Metriques(const ChroniqueMesure &chronique, const ServiceRecepteur &service, QObject *parent)
     : QObject(parent)
     , chronique_(chronique)
+    , service_(service)
     , debut_(QDateTime::currentMSecsSinceEpoch())
 {
 }
@@ -85,14 +147,28 @@ bool Metriques::LitAdresse(const QString &texte, QHostAddress &adresse, quint16 
     const qsizetype deuxPoints = texte.lastIndexOf(QLatin1Char(':'));
     if (deuxPoints < 0)
         return false;
-    const QString hote = texte.left(deuxPoints);
-    bool ok = false;
-    const uint p = texte.mid(deuxPoints + 1).toUInt(&ok);
-    if (!ok || p == 0 || p > 65535 || texte.mid(deuxPoints + 1).startsWith(QLatin1Char('+')))
+    QString hote = texte.left(deuxPoints);
+    // An IPv6 address holds colons itself: only in brackets is its port told
+    // apart.
+    const bool crochets = hote.startsWith(QLatin1Char('[')) && hote.endsWith(QLatin1Char(']'));
+    if (crochets)
+        hote = hote.mid(1, hote.size() - 2);
+    const std::optional<qint64> p = Bornes::LitEntier(texte.mid(deuxPoints + 1).toLatin1(), 65535);
+    if (!p || *p == 0)
         return false;
-    adresse = hote.isEmpty() ? QHostAddress(QHostAddress::AnyIPv4) : QHostAddress(hote);
-    port = quint16(p);
-    return !adresse.isNull();
+    adresse = hote.isEmpty() && !crochets ? QHostAddress(QHostAddress::AnyIPv4) : QHostAddress(hote);
+    port = quint16(*p);
+    return !adresse.isNull() && (adresse.protocol() == QHostAddress::IPv6Protocol) == crochets;
+}
+
+QString Metriques::Description(const QHostAddress &adresse, quint16 port)
+{
+    if (adresse == QHostAddress(QHostAddress::AnyIPv4))
+        return QStringLiteral("le port TCP %1 de toutes les adresses IPv4 de cette machine, chemin /metrics").arg(port);
+    const QString hote = adresse.protocol() == QHostAddress::IPv6Protocol
+                             ? QLatin1Char('[') + adresse.toString() + QLatin1Char(']')
+                             : adresse.toString();
+    return QStringLiteral("http://%1:%2/metrics").arg(hote).arg(port);
 }
 
 bool Metriques::ecoute(const QHostAddress &adresse, quint16 port, QString &raison)
@@ -103,7 +179,7 @@ bool Metriques::ecoute(const QHostAddress &adresse, quint16 port, QString &raiso
         return reponse;
     });
     auto *tcp = new ServeurBorne(serveur_.get());
-    if (!tcp->listen(adresse, port)) {
+    if (!tcp->ecoute(adresse, port)) {
         raison = tcp->errorString();
         serveur_.reset();
         return false;
@@ -112,27 +188,36 @@ bool Metriques::ecoute(const QHostAddress &adresse, quint16 port, QString &raiso
     return true;
 }
 
+namespace {
+
+// The bytes the measurement received: a receiver asked for the blocks back
+// measures what it sends instead.
+qint64 recusPar(const ChroniqueMesure &chronique)
+{
+    return chronique.role() == QLatin1String("emetteur") ? 0 : chronique.mesure().total();
+}
+
+}
+
 void Metriques::fin(const QString &motif)
 {
     for (int i = 0; i < 4; ++i) {
         if (motif == QLatin1String(Motifs[i]))
             ++fins_[i];
     }
-    const qint64 total = chronique_.mesure().total();
-    (chronique_.role() == QLatin1String("emetteur") ? envoyes_ : recus_) += total;
+    recus_ += recusPar(chronique_);
+    envoyes_ += service_.envoyes();
 }
 
 QByteArray Metriques::texte() const
 {
     const Mesure &m = chronique_.mesure();
     const bool enCours = chronique_.enCours();
-    const bool envoi = chronique_.role() == QLatin1String("emetteur");
-    const qint64 courant = enCours ? m.total() : 0;
     Exposition e;
     e.metrique("bandepassante_received_bytes_total", "counter", "Bytes received from transmitters since start.");
-    e.valeur("bandepassante_received_bytes_total", double(recus_ + (envoi ? 0 : courant)));
+    e.valeur("bandepassante_received_bytes_total", double(recus_ + (enCours ? recusPar(chronique_) : 0)));
     e.metrique("bandepassante_sent_bytes_total", "counter", "Bytes sent back to requesters since start.");
-    e.valeur("bandepassante_sent_bytes_total", double(envoyes_ + (envoi ? courant : 0)));
+    e.valeur("bandepassante_sent_bytes_total", double(envoyes_ + (enCours ? service_.envoyes() : 0)));
     e.metrique("bandepassante_measurements_total", "counter", "Measurements served, by how they ended.");
     for (int i = 0; i < 4; ++i)
         e.valeur("bandepassante_measurements_total", double(fins_[i]), "end=" + etiquette(QLatin1String(Motifs[i])));

@@ -15,7 +15,8 @@ Recepteur::Recepteur(const LigneCommande::Reglages &reglages, Sortie &sortie)
     connect(&service_, &ServiceRecepteur::envoye, &chronique_, &ChroniqueMesure::ajoute);
     connect(&service_, &ServiceRecepteur::refus, this, [this](const QString &raison) {
         Sortie::diagnostic(QStringLiteral("Demande de l'émetteur %1 refusée : %2.").arg(chronique_.pair(), raison));
-        emetteurParti(ChroniqueMesure::Fin::Coupure);
+        emetteurParti(ChroniqueMesure::Fin::Coupure,
+                      QStringLiteral("la demande de l'émetteur a été refusée, aucune mesure"));
     });
     connect(&W, &Winsock::ConnectionRequest, this, &Recepteur::W_ConnectionRequest);
     connect(&W, &Winsock::DataArrival, this, &Recepteur::W_DataArrival);
@@ -41,18 +42,14 @@ void Recepteur::demarre()
         quint16 port = 0;
         QString raison;
         Metriques::LitAdresse(reglages_.metriques, adresse, port);
-        metriques_ = std::make_unique<Metriques>(chronique_);
+        metriques_ = std::make_unique<Metriques>(chronique_, service_);
         if (!metriques_->ecoute(adresse, port, raison)) {
             Sortie::diagnostic(QStringLiteral("bandepassante-console : impossible de servir les métriques sur %1 : %2.")
                                    .arg(reglages_.metriques, raison));
             termine(Impossible);
             return;
         }
-        Sortie::diagnostic(reglages_.metriques.startsWith(QLatin1Char(':'))
-                               ? QStringLiteral("Métriques sur le port TCP %1 de toutes les adresses de cette machine, "
-                                                "chemin /metrics.")
-                                     .arg(port)
-                               : QStringLiteral("Métriques sur http://%1/metrics.").arg(reglages_.metriques));
+        Sortie::diagnostic(QStringLiteral("Métriques sur %1.").arg(Metriques::Description(adresse, port)));
     }
     if (!W.Listen()) {
         Sortie::diagnostic(QStringLiteral("bandepassante-console : ") +
@@ -135,8 +132,12 @@ void Recepteur::W_Error(int number, const QString &description)
         ecouteDeNouveau();
         return;
     }
+    // Nothing moved either way: a requester served the blocks back has
+    // stopped reading them.
     if (number == Winsock::ErreurSilence)
-        Sortie::diagnostic(QStringLiteral("L'émetteur %1 n'a rien envoyé depuis %2 s : connexion fermée.")
+        Sortie::diagnostic((service_.envoyes() > 0
+                                ? QStringLiteral("Le demandeur %1 ne lit plus rien depuis %2 s : connexion fermée.")
+                                : QStringLiteral("L'émetteur %1 n'a rien envoyé depuis %2 s : connexion fermée."))
                                .arg(chronique_.pair())
                                .arg(Protocole::SilenceMaxMs / 1000));
     else
@@ -154,7 +155,7 @@ void Recepteur::compteFin(ChroniqueMesure::Fin fin)
         metriques_->fin(Session::motif(fin));
 }
 
-void Recepteur::emetteurParti(ChroniqueMesure::Fin fin)
+void Recepteur::emetteurParti(ChroniqueMesure::Fin fin, const QString &sansMesure)
 {
     const bool rienRecu = chronique_.total() == 0;
     compteFin(fin);
@@ -164,8 +165,7 @@ void Recepteur::emetteurParti(ChroniqueMesure::Fin fin)
         return;
     }
     if (fin == ChroniqueMesure::Fin::Coupure && rienRecu) {
-        Sortie::diagnostic(QStringLiteral("bandepassante-console : la connexion a été coupée avant le premier octet, "
-                                          "aucune mesure."));
+        Sortie::diagnostic(QStringLiteral("bandepassante-console : ") + sansMesure + QLatin1Char('.'));
         termine(Impossible);
         return;
     }

@@ -49,7 +49,11 @@ private:
     // Ends the measurement running, if any: its summary, and its count in
     // the metrics.
     void compteFin(ChroniqueMesure::Fin fin);
-    void emetteurParti(ChroniqueMesure::Fin fin);
+    // The transmitter has gone; `sansMesure` says why nothing was measured
+    // when it sent no byte.
+    void emetteurParti(ChroniqueMesure::Fin fin,
+                       const QString &sansMesure = QStringLiteral("la connexion a été coupée avant le premier octet, "
+                                                                  "aucune mesure"));
     void arrete(ChroniqueMesure::Fin fin);
 
     const LigneCommande::Reglages reglages_;

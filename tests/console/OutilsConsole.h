@@ -13,6 +13,7 @@
 #include <QStringList>
 
 #include <csignal>
+#include <sys/resource.h>
 #include <unistd.h>
 
 class Console : public QObject
@@ -36,10 +37,15 @@ public:
     }
 
     // Starts the console with `arguments`, here with `env`, or on host B
-    // when `hoteB` is set.
+    // when `hoteB` is set; with at most `descripteurs` open files when given.
     void lance(const QStringList &arguments, bool hoteB = false,
-               const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment())
+               const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment(), rlim_t descripteurs = 0)
     {
+        if (descripteurs > 0)
+            processus_.setChildProcessModifier([descripteurs] {
+                const rlimit limite{descripteurs, descripteurs};
+                ::setrlimit(RLIMIT_NOFILE, &limite);
+            });
         if (hoteB) {
             HoteB::Demarre(processus_, QStringLiteral(BANDEPASSANTE_CONSOLE), arguments);
         } else {

@@ -129,6 +129,13 @@ void TestConsole::ligneDeCommande_data()
     QTest::newRow("port out of range")
         << QStringList{QStringLiteral("receive"), QStringLiteral("--port"), QStringLiteral("70000")} << 2
         << QString() << QStringLiteral("--port veut un numéro de port");
+    QTest::newRow("test duration not a number")
+        << QStringList{QStringLiteral("test"), QStringLiteral("10.44.0.2"), QStringLiteral("--duree"),
+                       QStringLiteral("abc")}
+        << 2 << QString() << QStringLiteral("--duree veut un nombre entier de secondes de 1 à 60 avec test");
+    QTest::newRow("IPv6 metrics without brackets")
+        << QStringList{QStringLiteral("recevoir"), QStringLiteral("--metriques"), QStringLiteral("::1:9444")} << 2
+        << QString() << QStringLiteral("[IPV6]:PORT");
     QTest::newRow("wait of zero")
         << QStringList{QStringLiteral("emettre"), QStringLiteral("10.44.0.2"), QStringLiteral("--wait=0")} << 2
         << QString() << QStringLiteral("--attente veut");
@@ -178,8 +185,9 @@ void TestConsole::connexionImpossible_data()
     QTest::newRow("name that does not resolve")
         << QStringLiteral("nulle-part.invalid") << QString()
         << QStringList{QStringLiteral("« nulle-part.invalid » ne donne aucune adresse IPv4")} << 6000;
-    QTest::newRow("IPv6 only") << QStringLiteral("::1") << QString()
-                               << QStringList{QStringLiteral("« ::1 » ne donne aucune adresse IPv4")} << 6000;
+    QTest::newRow("IPv6") << QStringLiteral("[::1]") << QString()
+                          << QStringList{QStringLiteral("« [::1] » est une adresse IPv6 : BandePassante mesure en IPv4")}
+                          << 1500;
     // The system's resolver waits 5 s per try for a server that never
     // answers: the program leaves at --attente all the same.
     QTest::newRow("silent name server")
@@ -588,17 +596,38 @@ bool promtool(const QByteArray &exposition)
 // The receiver's Prometheus endpoint: valid exposition before, during and
 // after a measurement; the last second as the console prints it; anything
 // but GET /metrics gets 404, and a client that sends too much is dropped
-// while the measurement goes on.
+// while the measurement goes on; pipelined requests are all answered; a
+// flood that exhausts the process's descriptors holds it only while it lasts.
 void TestConsole::metriques()
 {
     Console c;
     c.lance({QStringLiteral("recevoir"), QStringLiteral("--json"), QStringLiteral("--metriques"),
-             QStringLiteral("127.0.0.1:9444")});
+             QStringLiteral("127.0.0.1:9444")},
+            false, QProcessEnvironment::systemEnvironment(), 40);
     QTRY_VERIFY_WITH_TIMEOUT(c.erreurs().contains(QStringLiteral("Réception sur")), 10000);
     const QByteArray get("GET /metrics HTTP/1.1\r\nHost: x\r\n\r\n");
     QByteArray corps;
     QCOMPARE(http(get, &corps), QByteArray("HTTP/1.1 200 OK"));
     QVERIFY2(promtool(corps), corps.constData());
+
+    QTcpSocket enFile;
+    enFile.connectToHost(QHostAddress::LocalHost, 9444);
+    QVERIFY(enFile.waitForConnected(5000));
+    enFile.write(get.repeated(100));
+    QByteArray reponses;
+    QTRY_VERIFY_WITH_TIMEOUT((reponses += enFile.readAll()).count("HTTP/1.1 200 OK") == 100, 5000);
+
+    {
+        std::vector<std::unique_ptr<QTcpSocket>> flot(100);
+        for (auto &f : flot) {
+            f = std::make_unique<QTcpSocket>();
+            f->connectToHost(QHostAddress::LocalHost, 9444);
+        }
+        QTRY_VERIFY2_WITH_TIMEOUT(c.erreurs().contains(QStringLiteral("métriques : plus de connexion possible")),
+                                  qPrintable(c.erreurs()), 5000);
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(http(get), QByteArray("HTTP/1.1 200 OK"), 10000);
+    QCOMPARE(c.erreurs().count(QStringLiteral("plus de connexion possible")), 1);
 
     Cadence flux(2000000);
     QTRY_VERIFY_WITH_TIMEOUT(c.objets(QStringLiteral("seconde")).size() >= 2, 10000);
@@ -624,6 +653,7 @@ void TestConsole::metriques()
     QCOMPARE(c.objets(QStringLiteral("resume"))[0].value(QStringLiteral("octets")).toInteger(), flux.envoyes());
     QCOMPARE(http(get, &corps), QByteArray("HTTP/1.1 200 OK"));
     QVERIFY2(promtool(corps) && corps.contains("bandepassante_measurements_total{end=\"depart\"} 1"), corps.constData());
+    QVERIFY2(!c.erreurs().contains(QStringLiteral("QIODevice")), qPrintable(c.erreurs()));
 }
 
 // What cannot be written is an error, said on standard error with code 1;
