@@ -319,7 +319,10 @@ void Winsock::termineConnexion()
     socklen_t longueur = sizeof numero;
     if (::getsockopt(fd_, SOL_SOCKET, SO_ERROR, &numero, &longueur) != 0)
         numero = errno;
-    if (numero != 0) {
+    // A reset (not a refusal) comes after the peer accepted: the connection
+    // was up, if only for a moment, and ends as a reset connection does,
+    // whichever of the two the system told first.
+    if (numero != 0 && numero != ECONNRESET) {
         echoue(numero, texteErreur(numero));
         return;
     }
@@ -329,6 +332,12 @@ void Winsock::termineConnexion()
     noteAdresseLocale();
     demarreVeille();
     emit Connected();
+    if (numero == ECONNRESET) {
+        QMetaObject::invokeMethod(this, [this, generation = generation_] {
+            if (generation == generation_ && etat_ >= sckConnected)
+                echoue(ECONNRESET, texteErreur(ECONNRESET));
+        }, Qt::QueuedConnection);
+    }
 }
 
 void Winsock::noteAdresseLocale()
