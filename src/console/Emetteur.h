@@ -9,7 +9,7 @@
 // seat's session. Connects to HOTE's TCP port, asking again every second as
 // the window does until the receiver accepts or --attente runs out, then
 // streams the measurement blocks for --duree seconds, counting each second
-// the bytes the system took, and prints the summary. With --retour it asks
+// the bytes the receiver acknowledged, and prints the summary. With --retour it asks
 // the receiver for the blocks back instead, and counts what it reads.
 //
 // Code 1 when the measurement could not be made (the session says why), or

@@ -95,6 +95,7 @@ void Recepteur::W_ConnectionRequest(qint32 requestId)
     Sortie::diagnostic(QStringLiteral("Emetteur %1 connecté.").arg(W.RemoteHostIP()));
     service_.commence();
     chronique_.definitVueTcp(nullptr);
+    chronique_.definitReleve(nullptr);
     chronique_.commence(W.RemoteHostIP(), QStringLiteral("recepteur"));
     chronique_.decritLien(QHostAddress(W.RemoteHostIP()));
 }
@@ -111,6 +112,7 @@ void Recepteur::W_DataArrival(qint64)
         // The blocks back are what this end measures, and it sees TCP's view.
         if (service_.envoieSeulement()) {
             chronique_.definitVueTcp([this] { return W.EtatTcp(); });
+            chronique_.definitReleve([this] { service_.releve(); });
             chronique_.commence(chronique_.pair(), QStringLiteral("emetteur"));
         }
     }

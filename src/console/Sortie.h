@@ -32,7 +32,8 @@ public:
     bool enEchec() const { return enEchec_; }
 
     // Which measurement a line belongs to. `role` is the end that counts:
-    // "recepteur" (bytes read) or "emetteur" (bytes the system took); `pair`
+    // "recepteur" (bytes read) or "emetteur" (bytes the far end
+    // acknowledged); `pair`
     // the other end; `sens`, from the seat (emettre, test), "montant",
     // "descendant" or "simultane", none for a receiver; a person's lines
     // begin with `etiquette` when a command measures several directions.

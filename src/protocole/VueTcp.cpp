@@ -73,8 +73,14 @@ CompteursTcp LitCompteursTcp(int fd)
     CompteursTcp c;
     if (fd < 0 || ::getsockopt(fd, IPPROTO_TCP, TCP_INFO, &info, &longueur) != 0)
         return c;
+    // The sequence space acknowledged: once our end of the stream has been
+    // acknowledged too, it counts one more than the bytes. The states are
+    // Linux's own (FIN_WAIT2, TIME_WAIT, CLOSE), which its uapi header
+    // leaves to <netinet/tcp.h>, at odds with it.
+    constexpr int FinWait2 = 5, TimeWait = 6, Fermee = 7;
+    const bool finAcquittee = info.tcpi_state == FinWait2 || info.tcpi_state == TimeWait || info.tcpi_state == Fermee;
     if (longueur >= offsetof(tcp_info, tcpi_bytes_acked) + sizeof info.tcpi_bytes_acked)
-        c.octetsAcquittes = qint64(info.tcpi_bytes_acked);
+        c.octetsAcquittes = std::max<qint64>(0, qint64(info.tcpi_bytes_acked) - (finAcquittee ? 1 : 0));
     if (longueur >= offsetof(tcp_info, tcpi_bytes_received) + sizeof info.tcpi_bytes_received)
         c.octetsRecus = qint64(info.tcpi_bytes_received);
     return c;

@@ -59,6 +59,13 @@ void Chronique::decritLien(const QHostAddress &pair)
     mesure_.definitLien(Sonde::LienVers(pair));
 }
 
+void Chronique::finSecondes()
+{
+    if (releve_)
+        releve_();
+    horloge_.stop();
+}
+
 void Chronique::termine()
 {
     if (!enCours())

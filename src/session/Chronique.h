@@ -30,8 +30,8 @@ public:
     // Bytes counted now, into the open second and the total.
     void ajoute(qint64 octets);
     // Called just before each second closes and before the end, for an end
-    // that learns its bytes by asking (a sender asks its socket what the
-    // system took): it adds them in time.
+    // that learns its bytes by asking (a sender asks its socket what the far
+    // end acknowledged): it adds them in time.
     void definitReleve(std::function<void()> releve) { releve_ = std::move(releve); }
     // For the sending end: TCP's view of its socket, read as each second
     // closes and kept with it, the retransmissions of that second only.
@@ -43,6 +43,9 @@ public:
     void decritLien(const QHostAddress &pair);
     // TCP's view of every second as the far end, which sent, reported it.
     void definitTcp(const std::vector<VueTcp> &vues) { mesure_.definitTcp(vues); }
+    // No more complete seconds: what is counted from now on goes into the
+    // last, incomplete one, until termine().
+    void finSecondes();
     // Closes the measurement. Nothing when none runs.
     void termine();
     // The direction and the test of the measurement running (see Mesure).

@@ -3,17 +3,11 @@
 #include "protocole/Protocole.h"
 #include "protocole/Winsock.h"
 
-namespace {
-
-// Blocks per SendData() call: the wire sees the same blocks back to back.
-constexpr int BlocsParPaquet = 64;
-
-}
-
 Emission::Emission(Winsock &w, QObject *parent)
     : QObject(parent)
     , w_(w)
-    , paquet_(Protocole::BlocMesure().repeated(BlocsParPaquet))
+    // The wire sees the same blocks back to back.
+    , paquet_(Protocole::BlocMesure().repeated(TailleAppel / Protocole::LongueurBloc))
 {
     connect(&w_, &Winsock::EnvoiPossible, this, &Emission::remplit);
 }

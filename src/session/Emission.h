@@ -1,5 +1,7 @@
 #pragma once
 
+#include "protocole/Protocole.h"
+
 #include <QByteArray>
 #include <QObject>
 
@@ -17,6 +19,8 @@ public:
     // Bytes queued ahead of the system at most: small enough that the last
     // line after the stream follows within moments.
     static constexpr qint64 AvanceMax = 1024 * 1024;
+    // Bytes handed to the system at each call: 64 blocks.
+    static constexpr qint64 TailleAppel = 64 * Protocole::LongueurBloc;
 
     explicit Emission(Winsock &w, QObject *parent = nullptr);
 

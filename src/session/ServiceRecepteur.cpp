@@ -9,10 +9,7 @@ ServiceRecepteur::ServiceRecepteur(Winsock &w, QObject *parent)
     , emission_(w)
 {
     // Both ways at once, the measurement stays what the receiver reads.
-    connect(&emission_, &Emission::progression, this, [this](qint64 octets) {
-        if (envoieSeulement())
-            emit envoye(octets);
-    });
+    connect(&acquittement_, &Acquittement::acquittes, this, &ServiceRecepteur::envoye);
     duree_.setSingleShot(true);
     duree_.setTimerType(Qt::PreciseTimer);
     // The seconds asked are over: retour ends its side after the last whole
@@ -48,6 +45,7 @@ void ServiceRecepteur::commence()
     vues_.clear();
     retransmissions_ = 0;
     emission_.arrete();
+    acquittement_.arrete();
 }
 
 qint64 ServiceRecepteur::lit()
@@ -86,6 +84,8 @@ void ServiceRecepteur::sert()
         return;
     }
     envoie_ = true;
+    if (envoieSeulement())
+        acquittement_.demarre(w_);
     emission_.demarre();
     duree_.start(demande_->secondes * 1000);
     echantillon_.start();
@@ -95,6 +95,7 @@ void ServiceRecepteur::finDuPair(const Mesure &recu)
 {
     duree_.stop();
     echantillon_.stop();
+    acquittement_.arrete();
     if (!demande_ || refuse_ || envoieSeulement()) {
         emission_.arrete();
         return;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "protocole/Demande.h"
+#include "session/Acquittement.h"
 #include "session/Emission.h"
 
 #include <QObject>
@@ -50,10 +51,14 @@ public:
     // Bytes of the blocks back the system has taken on this connection, both
     // ways at once included.
     qint64 envoyes() const { return envoie_ ? std::max<qint64>(0, emission_.pris()) : 0; }
+    // Says through envoye() what the requester has acknowledged of the
+    // blocks back since the last look (a per-second clock asks just before
+    // it closes a second).
+    void releve() { acquittement_.releve(); }
 
 signals:
-    // The system has taken `octets` more bytes of the blocks back (retour:
-    // what the receiver measures then).
+    // The requester has acknowledged `octets` more bytes of the blocks back
+    // (retour: what the receiver measures then).
     void envoye(qint64 octets);
     // The request is refused or malformed, and why: the owner closes the
     // connection at once.
@@ -64,6 +69,7 @@ private:
 
     Winsock &w_;
     Emission emission_;
+    Acquittement acquittement_;
     LectureDemande lecture_;
     QByteArray recu_;
     std::optional<Demande> demande_;

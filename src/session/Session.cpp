@@ -15,9 +15,10 @@ Session::Session(QObject *parent)
     connect(&W, &Winsock::DataArrival, this, &Session::W_DataArrival);
     connect(&W, &Winsock::Closed, this, &Session::W_Close);
     connect(&W, &Winsock::Error, this, &Session::W_Error);
-    connect(&emission_, &Emission::progression, &montant_, &Chronique::ajoute);
-    connect(&emission_, &Emission::progression, this, &Session::envoye);
-    montant_.definitReleve([this] { emission_.releve(); });
+    // An upload is what the receiver acknowledged, not what the system took.
+    connect(&acquittement_, &Acquittement::acquittes, &montant_, &Chronique::ajoute);
+    connect(&acquittement_, &Acquittement::acquittes, this, &Session::envoye);
+    montant_.definitReleve([this] { acquittement_.releve(); });
     montant_.definitVueTcp([this] { return W.EtatTcp(); });
     connect(&montant_, &Chronique::seconde, this, [this](int numero, qint64 octets) {
         emit seconde(true, numero, octets);
@@ -195,10 +196,13 @@ void Session::W_Connect()
     essaiAdresse_.stop();
     const QString ici = W.AdresseLocaleConnexion();
     depuisConnexion_.start();
-    if (reglages_.genre != Genre::Flux)
-        W.SendData(Demande{genreDemande(reglages_.genre), reglages_.dureeS}.ligne());
+    const QByteArray demande =
+        reglages_.genre == Genre::Flux ? QByteArray() : Demande{genreDemande(reglages_.genre), reglages_.dureeS}.ligne();
+    if (!demande.isEmpty())
+        W.SendData(demande);
     if (reglages_.genre != Genre::Retour) {
         montant_.commence(ici, adresse_);
+        acquittement_.demarre(W, demande.size());
         emission_.demarre();
     }
     if (reglages_.genre == Genre::Retour || reglages_.genre == Genre::Simultane) {
@@ -213,17 +217,15 @@ void Session::W_Connect()
 }
 
 // The seconds asked are over on the seat's side: its stream ends after the
-// last whole block; a receiver that reports does it now.
+// last whole block, and what is still on its way counts in the last,
+// incomplete second as the receiver acknowledges it, until the receiver
+// ends the connection (a receiver that reports does it first).
 void Session::finDuree()
 {
     if (!actif_ || finEnvoi_)
         return;
-    if (reglages_.genre == Genre::Flux) {
-        finit(Fin::Duree, QString());
-        return;
-    }
     finEnvoi_ = true;
-    montant_.termine();
+    montant_.finSecondes();
     emission_.termine();
     attenteRapport_.start(AttenteRapportMs);
 }
@@ -280,6 +282,7 @@ bool Session::arrete()
         t->stop();
     emission_.arrete();
     montant_.termine();
+    acquittement_.arrete();
     descendant_.termine();
     W.Close();
     return true;

@@ -3,6 +3,7 @@
 #include "protocole/Demande.h"
 #include "protocole/Protocole.h"
 #include "protocole/Winsock.h"
+#include "session/Acquittement.h"
 #include "session/Chronique.h"
 #include "session/Emission.h"
 
@@ -74,9 +75,9 @@ public:
     const Reglages &reglages() const { return reglages_; }
     // The address tried, or connected to.
     QString adresse() const { return adresse_; }
-    // The seat's own counts: the bytes the system took (montant) and the
-    // bytes read (descendant); a direction not measured stays empty. TCP's
-    // view comes with each second of montant, and with the report for
+    // The seat's own counts: the bytes the receiver acknowledged (montant)
+    // and the bytes read (descendant); a direction not measured stays empty.
+    // TCP's view comes with each second of montant, and with the report for
     // descendant.
     const Chronique &montant() const { return montant_; }
     const Chronique &descendant() const { return descendant_; }
@@ -92,8 +93,8 @@ public:
 signals:
     // Connected, each direction measured now begun, its link described.
     void connexion(const QString &adresse);
-    // Bytes of the blocks back just read, and bytes of the stream the system
-    // has just taken, for a chart.
+    // Bytes of the blocks back just read, and bytes of the stream the
+    // receiver has just acknowledged, for a chart.
     void recu(qint64 octets);
     void envoye(qint64 octets);
     // A second of one direction, `montant` telling which.
@@ -124,6 +125,7 @@ private:
     Reglages reglages_;
     Winsock W{Winsock::Genre::Tcp, this};
     Emission emission_{W};
+    Acquittement acquittement_;
     Chronique montant_;
     Chronique descendant_;
     LectureRetour retour_;

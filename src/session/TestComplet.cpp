@@ -83,21 +83,20 @@ void TestComplet::surFin(Session::Fin fin, const QString &remarque)
 
 std::vector<Mesure> TestComplet::mesures() const
 {
-    Mesure montant = mesures_[Montant][0];
-    Mesure descendant = mesures_[Descendant][1];
-    const Mesure &a = mesures_[Simultane][0];
-    const Mesure &b = mesures_[Simultane][1];
-    Mesure simultane(a.emetteur(), a.recepteur(), a.debut());
-    for (size_t i = 0; i < std::min(a.secondes().size(), b.secondes().size()); ++i)
-        simultane.ajouteSeconde(a.secondes()[i] + b.secondes()[i]);
-    simultane.ajouteOctets(a.total() + b.total());
-    // The seat's sending gives the round trips of the loaded link.
-    simultane.definitTcp(a.tcp());
-    simultane.definitLien(a.lien());
-    if (a.fin().isValid() && b.fin().isValid())
-        simultane.termine(std::max(a.fin(), b.fin()));
-    montant.definitTest(sens(Montant), identifiant_);
-    descendant.definitTest(sens(Descendant), identifiant_);
-    simultane.definitTest(sens(Simultane), identifiant_);
-    return {montant, descendant, simultane};
+    const struct {
+        Phase phase;
+        int sens;
+        const char *nom;
+    } parties[] = {{Montant, 0, "montant"},
+                   {Descendant, 1, "descendant"},
+                   {Simultane, 0, "simultane-montant"},
+                   {Simultane, 1, "simultane-descendant"}};
+    std::vector<Mesure> v;
+    for (const auto &p : parties) {
+        if (p.phase >= mesurees_)
+            break;
+        v.push_back(mesures_[p.phase][p.sens]);
+        v.back().definitTest(QString::fromLatin1(p.nom), identifiant_);
+    }
+    return v;
 }

@@ -9,8 +9,8 @@
 // alike: upload with the receiver's own count (montant), download
 // (descendant), then both at once (simultane), the same seconds each, each
 // phase on a connection of its own, on one Session. An upload is told by
-// what the receiver says it received when it says it, otherwise by what this
-// machine's system took. Stops at the first phase that cannot be made or is
+// what the receiver says it received when it says it, otherwise by what it
+// acknowledged. Stops at the first phase that cannot be made or is
 // cut, or on an interruption, keeping the figures of the phases that ended.
 class TestComplet : public QObject
 {
@@ -44,10 +44,11 @@ public:
     const Mesure &mesureMontant(Phase phase) const { return mesures_[phase][0]; }
     const Mesure &mesureDescendant(Phase phase) const { return mesures_[phase][1]; }
 
-    // The measurements of the test, as the history keeps them: the upload,
-    // the download, and the simultaneous phase as one measurement of both
-    // directions' bytes, second by second. Each carries its direction and
-    // the test's identifier (its start, in ms since the epoch).
+    // The measurements of the phases that ended, as the history keeps them:
+    // the upload ("montant"), the download ("descendant"), then each
+    // direction of the simultaneous phase ("simultane-montant",
+    // "simultane-descendant"). Each carries its direction and the test's
+    // identifier (its start, in ms since the epoch).
     std::vector<Mesure> mesures() const;
     qint64 identifiant() const { return identifiant_; }
 
