@@ -272,7 +272,7 @@ int historique(qint64 secondes)
     const std::optional<Mesure> m = fiches.size() == 1 ? h.charge(fiches.front().id) : std::nullopt;
     if (!m)
         return 1;
-    const QImage image = ImageMesure(ModeleMesure(m->secondes(), 167), QSize(167, 225), *m);
+    const QImage image = ImageMesure(*m);
     std::printf("chargement_ms %lld\nsecondes_gardees %zu\n", t.elapsed(), m->secondes().size());
     return image.isNull() ? 1 : 0;
 }

@@ -1,8 +1,18 @@
 #include "emetteur/Bulle.h"
 
-#include <QRect>
+#include <QLabel>
+#include <QPointer>
+#include <QTimer>
 #include <QToolTip>
 #include <QWidget>
+
+namespace {
+
+// The one balloon on show, and the control it speaks of.
+QPointer<QLabel> bulle;
+QPointer<QWidget> sonControle;
+
+}
 
 void Bulle::Montre(QWidget *controle, const QString &texte)
 {
@@ -11,12 +21,40 @@ void Bulle::Montre(QWidget *controle, const QString &texte)
     if (deuxPoints >= 0)
         lignes.replace(deuxPoints + 2, 1, QLatin1Char('\n'));
     controle->setToolTip(lignes);
-    QToolTip::showText(controle->mapToGlobal(QPoint(0, controle->height())), lignes, controle, QRect(), DureeMs);
+    // Owned by the control's window: it goes with it.
+    if (!bulle || bulle->parentWidget() != controle->window()) {
+        delete bulle;
+        bulle = new QLabel(controle->window(), Qt::ToolTip | Qt::BypassGraphicsProxyWidget);
+        bulle->setObjectName(QStringLiteral("Bulle"));
+        bulle->setTextFormat(Qt::PlainText);
+        bulle->setForegroundRole(QPalette::ToolTipText);
+        bulle->setBackgroundRole(QPalette::ToolTipBase);
+        bulle->setPalette(QToolTip::palette());
+        bulle->setFont(QToolTip::font());
+        bulle->setFrameStyle(QFrame::Box | QFrame::Plain);
+        bulle->setMargin(3);
+        bulle->setAutoFillBackground(true);
+    }
+    sonControle = controle;
+    bulle->setText(lignes);
+    bulle->adjustSize();
+    bulle->move(controle->mapToGlobal(QPoint(0, controle->height())));
+    bulle->show();
+    QLabel *montree = bulle;
+    QTimer::singleShot(DureeMs, montree, [montree, lignes] {
+        if (montree->text() == lignes)
+            montree->hide();
+    });
 }
 
 void Bulle::Retire(QWidget *controle)
 {
-    if (QToolTip::isVisible() && QToolTip::text() == controle->toolTip())
-        QToolTip::hideText();
+    if (bulle && sonControle == controle)
+        bulle->hide();
     controle->setToolTip(QString());
+}
+
+QString Bulle::Texte()
+{
+    return bulle && bulle->isVisible() ? bulle->text() : QString();
 }

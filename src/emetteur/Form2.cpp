@@ -76,6 +76,10 @@ Form2::Form2()
     menu_->addAction(test_);
     test_->setObjectName(QStringLiteral("testComplet"));
     connect(test_, &QAction::triggered, this, [this] { emit DemandeTest(AdresseIP->text().trimmed()); });
+    arret_ = new QAction(QStringLiteral("Arrêter"), this);
+    arret_->setObjectName(QStringLiteral("arret"));
+    connect(arret_, &QAction::triggered, this, &Form2::ArretDemande);
+    menu_->addAction(arret_);
     Command1->setToolTip(QStringLiteral("Clic droit : mesurer dans l'autre sens, ou test complet"));
     for (QWidget *w : std::initializer_list<QWidget *>{this, Command1, AdresseIP, ListeServeur, Label2}) {
         w->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -140,9 +144,14 @@ QString Form2::Etat() const
 // pending, a SendData on a closed socket): the handler goes on regardless.
 void Form2::Command1_Click()
 {
+    if (demande_) {
+        emit ArretDemande();
+        return;
+    }
     if (Etat() == connecte_) {
         // Set first: the send loop ends at its next test, and the close drops
         // whatever it had not handed over.
+        QuitteConnecte();
         Command1->setText(demarre_);
         W.Close();
         return;
@@ -238,6 +247,13 @@ void Form2::W_Connect()
     DelaiConnexion.stop();
     connecteDepuis_.start();
     Command1->setText(connecte_);
+    emit EnvoiCommence(W);
+}
+
+void Form2::QuitteConnecte()
+{
+    if (Etat() == connecte_)
+        emit EnvoiTermine();
 }
 
 // Returns to idle and, if the window was connecting or connected, says why.
@@ -251,6 +267,7 @@ void Form2::Echoue(const QString &etatAvant, const QString &raison)
 void Form2::W_Close()
 {
     const QString etat = Etat();
+    QuitteConnecte();
     W.Close();
     Echoue(etat, RaisonPerte(cible_, etat == connecte_ && !connecteDepuis_.hasExpired(RefusOccupeMs), 0, QString()));
 }
@@ -258,6 +275,7 @@ void Form2::W_Close()
 void Form2::W_Error(int number, const QString &description)
 {
     const QString etat = Etat();
+    QuitteConnecte();
     W.Close();
     Echoue(etat, etat == connecte_ ? RaisonPerte(cible_, !connecteDepuis_.hasExpired(RefusOccupeMs), number, description)
                                    : RaisonEchecConnexion(cible_, number, description));
@@ -296,15 +314,40 @@ void Form2::MenuActions(QWidget *source, const QPoint &position)
 {
     autreSens_->setText(QStringLiteral("Mesurer dans l'autre sens (%1 → cette machine)")
                             .arg(AdresseIP->text().trimmed().left(64)));
+    // While one runs, the menu stops it rather than start another.
+    autreSens_->setVisible(!demande_);
+    test_->setVisible(!demande_);
+    arret_->setVisible(demande_);
+    auto *vue = qobject_cast<QAbstractScrollArea *>(source);
+    const QPoint ou = (vue ? vue->viewport() : source)->mapToGlobal(position);
+    // The address box keeps its copy and paste beside the measurements.
+    if (source == AdresseIP) {
+        QMenu *menu = AdresseIP->createStandardContextMenu();
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->addSeparator();
+        menu->addActions(menu_->actions());
+        menu->popup(ou);
+        return;
+    }
     // Shown without a loop of its own: the send loop, below on the stack
     // while the window transmits, keeps sending meanwhile.
-    auto *vue = qobject_cast<QAbstractScrollArea *>(source);
-    menu_->popup((vue ? vue->viewport() : source)->mapToGlobal(position));
+    menu_->popup(ou);
 }
 
 void Form2::DitEchec(const QString &raison)
 {
     Bulle::Montre(AdresseIP, raison);
+}
+
+bool Form2::Transmet() const
+{
+    return !demande_ && Etat() != demarre_;
+}
+
+void Form2::MontreDemande(const QString &etat)
+{
+    demande_ = !etat.isEmpty();
+    Command1->setText(demande_ ? etat : demarre_);
 }
 
 void Form2::ListeServeur_Click()

@@ -40,7 +40,12 @@ class QPushButton;
 // A right click on the window (or its Menu key) offers, for the address in
 // the box, the blocks back from that receiver to this machine, or a complete
 // test; the window only asks for them (MesureAutreSens, DemandeTest): the
-// receiver window of this program makes and shows them.
+// receiver window of this program makes and shows them, and tells how they
+// go through MontreDemande(), which the button shows; the button, and the
+// menu's "Arrêter", then stop them (ArretDemande) instead.
+//
+// Its own stream is told as it begins and ends (EnvoiCommence, EnvoiTermine),
+// so that the receiver window can chart and record what it delivers.
 class Form2 : public QWidget
 {
     Q_OBJECT
@@ -75,10 +80,21 @@ public:
     // Says, in a balloon at the address box, why a measurement asked from
     // the menu cannot start or failed.
     void DitEchec(const QString &raison);
+    // The window streams, or tries to, on its own connection.
+    bool Transmet() const;
+    // A measurement asked from the menu runs: the button says `etat` (its
+    // phase and the seconds left) and stops it when pressed. An empty text:
+    // it has ended, and the button is itself again.
+    void MontreDemande(const QString &etat);
 
 signals:
     void MesureAutreSens(const QString &cible);
     void DemandeTest(const QString &cible);
+    void ArretDemande();
+    // The window's own stream is up on `w`; and it has ended, `w` still
+    // open for a last look.
+    void EnvoiCommence(const Winsock &w);
+    void EnvoiTermine();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -103,6 +119,8 @@ private:
     void ProgrammePasse();
     void Envoie();
     void Echoue(const QString &etatAvant, const QString &raison);
+    // Leaves "Connecté": says so while the connection is still there.
+    void QuitteConnecte();
     void DefinitFond(QRgb couleur);
 
     QPushButton *Command1;
@@ -112,6 +130,7 @@ private:
     QPushButton *Command2;
     QAction *autreSens_;
     QAction *test_;
+    QAction *arret_;
     QMenu *menu_;
     Winsock W{Winsock::Genre::Tcp, this};
     Winsock WssidReceptor{Winsock::Genre::Udp, this};
@@ -134,6 +153,8 @@ private:
     // A pass or the send loop is on the stack: neither is ever entered twice.
     bool enPasse_ = false;
     bool enEnvoi_ = false;
+    // A measurement asked from the menu runs (see MontreDemande).
+    bool demande_ = false;
     // What ListeServeur holds, for quick decisions on each datagram.
     ServeursConnus serveurs_;
 };

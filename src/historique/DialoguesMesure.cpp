@@ -4,15 +4,18 @@
 #include "historique/ImageMesure.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QStandardPaths>
 
 namespace {
 
-QString Propose(const Mesure &mesure, const QString &extension)
+// For as long as the program runs.
+QString dernierDossier;
+
+QString Propose(const Mesure &mesure, const QString &extension, QStandardPaths::StandardLocation dossier)
 {
-    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + QLatin1Char('/')
-        + NomFichierMesure(mesure.debut(), extension);
+    return DossierPropose(dossier) + QLatin1Char('/') + NomFichierMesure(mesure.debut(), extension);
 }
 
 void SignaleEchec(QWidget *parent, const QString &erreur)
@@ -24,16 +27,27 @@ void SignaleEchec(QWidget *parent, const QString &erreur)
 
 }
 
+QString DossierPropose(QStandardPaths::StandardLocation parDefaut)
+{
+    return dernierDossier.isEmpty() ? QStandardPaths::writableLocation(parDefaut) : dernierDossier;
+}
+
+void RetientDossier(const QString &chemin)
+{
+    dernierDossier = QFileInfo(chemin).absolutePath();
+}
+
 void DemandeEnregistrementMesure(QWidget *parent, const Mesure &mesure)
 {
     const QString csv = QStringLiteral("Tableau CSV (*.csv)");
     const QString json = QStringLiteral("Document JSON (*.json)");
     QString filtre = csv;
     QString chemin = QFileDialog::getSaveFileName(parent, QStringLiteral("Enregistrer la mesure"),
-                                                  Propose(mesure, QStringLiteral("csv")), csv + QStringLiteral(";;") + json,
-                                                  &filtre);
+                                                  Propose(mesure, QStringLiteral("csv"), QStandardPaths::DocumentsLocation),
+                                                  csv + QStringLiteral(";;") + json, &filtre);
     if (chemin.isEmpty())
         return;
+    RetientDossier(chemin);
     if (filtre == json && !chemin.endsWith(QLatin1String(".json"), Qt::CaseInsensitive))
         chemin += QStringLiteral(".json");
     SignaleEchec(parent, EnregistreMesure(chemin, mesure));
@@ -42,9 +56,11 @@ void DemandeEnregistrementMesure(QWidget *parent, const Mesure &mesure)
 void DemandeEnregistrementImage(QWidget *parent, const QImage &image, const Mesure &mesure)
 {
     const QString chemin = QFileDialog::getSaveFileName(parent, QStringLiteral("Enregistrer l'image"),
-                                                        Propose(mesure, QStringLiteral("png")),
+                                                        Propose(mesure, QStringLiteral("png"),
+                                                                QStandardPaths::PicturesLocation),
                                                         QStringLiteral("Image PNG (*.png)"));
     if (chemin.isEmpty())
         return;
+    RetientDossier(chemin);
     SignaleEchec(parent, EnregistreImage(chemin, image));
 }

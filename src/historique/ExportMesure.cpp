@@ -2,14 +2,17 @@
 
 #include "outils/Formatage.h"
 
+#include <QHostAddress>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocale>
+#include <QNetworkInterface>
 #include <QSaveFile>
 
 #include <cmath>
 #include <functional>
+#include <optional>
 
 namespace {
 
@@ -46,6 +49,36 @@ QString MegabitsDecimaux(double octetsParSeconde)
         .arg(QString::number(octetsParSeconde * 8.0 / 1e6, 'f', 1).replace(QLatin1Char('.'), QLatin1Char(',')));
 }
 
+QString SensLisible(const QString &sens, const QString &emetteur, const QString &recepteur)
+{
+    const struct {
+        const char *sens;
+        const char *mots;
+    } sensConnus[] = {{"montant", "montant"},
+                      {"descendant", "descendant"},
+                      {"simultane-montant", "simultané montant"},
+                      {"simultane-descendant", "simultané descendant"},
+                      {"simultane", "simultané (somme des deux sens)"}};
+    for (const auto &c : sensConnus) {
+        if (sens == QLatin1String(c.sens))
+            return QString::fromUtf8(c.mots);
+    }
+    const QList<QHostAddress> ici = QNetworkInterface::allAddresses();
+    if (ici.contains(QHostAddress(recepteur)))
+        return QStringLiteral("descendant");
+    return ici.contains(QHostAddress(emetteur)) ? QStringLiteral("montant") : QStringLiteral("inconnu");
+}
+
+QString SensLisible(const Mesure &mesure)
+{
+    return SensLisible(mesure.sens(), mesure.emetteur(), mesure.recepteur());
+}
+
+QString Extremites(const Mesure &mesure)
+{
+    return QStringLiteral("%1 → %2").arg(mesure.emetteur(), mesure.recepteur());
+}
+
 QString TexteResume(const Mesure &mesure)
 {
     if (!mesure.existe())
@@ -53,6 +86,8 @@ QString TexteResume(const Mesure &mesure)
     const ResumeMesure r = mesure.resume();
     QStringList l;
     l << QStringLiteral("Émetteur : %1").arg(mesure.emetteur());
+    l << QStringLiteral("Récepteur : %1").arg(mesure.recepteur());
+    l << QStringLiteral("Sens : %1").arg(SensLisible(mesure));
     l << QStringLiteral("Début : %1").arg(r.debut().toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")));
     l << QStringLiteral("Durée : %1%2").arg(Duree(r.dureeMs()), mesure.enCours() ? QStringLiteral(" (en cours)")
                                                                                    : QString());
@@ -77,9 +112,37 @@ QString TexteResume(const Mesure &mesure)
 
 QString TableauTest(const std::vector<Mesure> &phases)
 {
-    if (phases.size() != 3 || !phases.front().existe())
+    if (phases.empty() || !phases.front().existe())
         return QString();
-    const std::vector<ResumeMesure> r{phases[0].resume(), phases[1].resume(), phases[2].resume()};
+    std::vector<ResumeMesure> r;
+    QString entetes;
+    for (const Mesure &m : phases) {
+        r.push_back(m.resume());
+        entetes += QStringLiteral("<th>%1</th>").arg(SensLisible(m).toHtmlEscaped());
+    }
+    // Both ways at once: each direction, then their sum, named as such:
+    // the sum of the means, and the largest sum of the same second.
+    std::optional<ResumeMesure> somme;
+    if (phases.size() == 4) {
+        entetes += QStringLiteral("<th>simultané,<br>somme</th>");
+        const std::vector<qint64> &a = phases[2].secondes();
+        const std::vector<qint64> &b = phases[3].secondes();
+        std::vector<qint64> s;
+        for (size_t i = 0; i < std::min(a.size(), b.size()); ++i)
+            s.push_back(a[i] + b[i]);
+        somme = ResumeMesure(s, r[2].total() + r[3].total(), r[2].debut(), r[2].fin());
+    }
+    const auto ligne = [&](const QString &nom, const std::function<double(const ResumeMesure &)> &chiffre) {
+        QString l = QStringLiteral("<tr><td>%1</td>").arg(nom);
+        const auto cellule = [](double v) {
+            return QStringLiteral("<td align=\"right\">&nbsp;&nbsp;%1/s<br>%2/s</td>").arg(FormateBits(v), FormateOctets(v));
+        };
+        for (const ResumeMesure &p : r)
+            l += cellule(chiffre(p));
+        if (somme)
+            l += cellule(chiffre(*somme));
+        return l + QStringLiteral("</tr>");
+    };
     // Under load, with its grade; at rest below.
     QString latence = QStringLiteral("<tr><td>Latence</td>");
     for (const ResumeMesure &p : r)
@@ -89,17 +152,9 @@ QString TableauTest(const std::vector<Mesure> &phases)
                                                           FormateMs(p.latenceReposUs())
                                                     : QStringLiteral("inconnue"));
     latence += QStringLiteral("</tr>");
-    const auto ligne = [&](const QString &nom, const std::function<double(const ResumeMesure &)> &chiffre) {
-        QString l = QStringLiteral("<tr><td>%1</td>").arg(nom);
-        for (const ResumeMesure &p : r)
-            l += QStringLiteral("<td align=\"right\">&nbsp;&nbsp;%1/s<br>%2/s</td>")
-                     .arg(FormateBits(chiffre(p)), FormateOctets(chiffre(p)));
-        return l + QStringLiteral("</tr>");
-    };
-    return QStringLiteral("<p>Test complet avec %1, le %2</p><table><tr><td></td><th>montant</th>"
-                          "<th>descendant</th><th>simultané</th></tr>")
+    return QStringLiteral("<p>Test complet avec %1, le %2</p><table><tr><td></td>%3</tr>")
                .arg(phases[0].recepteur().toHtmlEscaped(),
-                    phases[0].debut().toString(QStringLiteral("dd/MM/yyyy à HH:mm"))) +
+                    phases[0].debut().toString(QStringLiteral("dd/MM/yyyy à HH:mm")), entetes) +
            ligne(QStringLiteral("Moyenne"), [](const ResumeMesure &p) { return p.moyenne(); }) +
            ligne(QStringLiteral("Maximum"), [](const ResumeMesure &p) { return double(p.maximum()); }) +
            latence + QStringLiteral("</table>");
@@ -143,6 +198,7 @@ QByteArray JsonMesure(const Mesure &mesure)
     QJsonObject o{
         {QStringLiteral("emetteur"), mesure.emetteur()},
         {QStringLiteral("recepteur"), mesure.recepteur()},
+        {QStringLiteral("sens"), mesure.sens()},
         {QStringLiteral("debut"), HeureIso(r.debut())},
         {QStringLiteral("fin"), HeureIso(r.fin())},
         {QStringLiteral("duree_ms"), double(r.dureeMs())},
@@ -160,7 +216,7 @@ QByteArray JsonMesure(const Mesure &mesure)
 QByteArray CsvFiches(const QVector<Historique::Fiche> &fiches)
 {
     QString csv = QStringLiteral("debut,fin,lieu,emetteur,recepteur,duree_s,total_octets,moyenne_octets_s,"
-                                 "minimum_octets_s,mediane_octets_s,centile90_octets_s,maximum_octets_s\r\n");
+                                 "minimum_octets_s,mediane_octets_s,centile90_octets_s,maximum_octets_s,sens\r\n");
     for (const Historique::Fiche &f : fiches)
         csv += QStringList{HeureIso(f.debut),
                            HeureIso(f.fin),
@@ -173,7 +229,8 @@ QByteArray CsvFiches(const QVector<Historique::Fiche> &fiches)
                            QString::number(f.minimum),
                            QString::number(Entier(f.mediane)),
                            QString::number(f.centile90),
-                           QString::number(f.maximum)}
+                           QString::number(f.maximum),
+                           ChampCsv(f.sens)}
                    .join(QLatin1Char(','))
             + QStringLiteral("\r\n");
     return csv.toUtf8();

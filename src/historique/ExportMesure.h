@@ -11,14 +11,29 @@
 // seconds as CSV or JSON, a selection of the history as CSV, and the file
 // that holds them.
 
-// The summary in French, one figure a line: transmitter, start, duration,
-// total, mean (and the mean in decimal megabits per second, the unit other
-// meters use), minimum, median, 90th percentile and maximum per second, in
-// octets and in bits. Empty before any measurement.
+// The direction of a measurement relative to this machine, in words:
+// "montant" (from it), "descendant" (to it), "simultané montant",
+// "simultané descendant", and for the single row an earlier version kept of
+// both ways at once, "simultané (somme des deux sens)". A measurement stored
+// without its direction is told by its ends' addresses: this machine's
+// receiving is "descendant", its sending "montant", otherwise "inconnu".
+QString SensLisible(const QString &sens, const QString &emetteur, const QString &recepteur);
+QString SensLisible(const Mesure &mesure);
+// "10.45.0.1 → 10.45.0.2".
+QString Extremites(const Mesure &mesure);
+
+// The summary in French, one figure a line: transmitter, receiver, its
+// direction, start, duration, total, mean (and the mean in decimal megabits
+// per second, the unit other meters use), minimum, median, 90th percentile
+// and maximum per second, in octets and in bits, latency and link. Empty
+// before any measurement.
 QString TexteResume(const Mesure &mesure);
 
-// A complete test's three measurements (montant, descendant, simultane) side
-// by side, as a table in rich text: its means and maxima in both units.
+// A complete test's measurements (montant, descendant, then both directions
+// of the simultaneous phase, as far as it went) side by side, as a table in
+// rich text: its means and maxima in both units and each direction's
+// latency; the two simultaneous directions' sum in a column of its own,
+// named as such.
 QString TableauTest(const std::vector<Mesure> &phases);
 
 // The mean in decimal megabits per second: "soit 287,0 Mbit/s décimaux".

@@ -43,10 +43,6 @@ public:
     }
 };
 
-// Width of the image of a stored measurement: the receiver's chart.
-constexpr int LargeurImage = 167;
-constexpr int HauteurImage = 225;
-
 }
 
 FenetreHistorique::FenetreHistorique(Historique *historique, QWidget *parent)
@@ -67,7 +63,7 @@ FenetreHistorique::FenetreHistorique(Historique *historique, QWidget *parent)
     table_ = new QTableWidget(0, NbColonnes, this);
     table_->setObjectName(QStringLiteral("table"));
     table_->setHorizontalHeaderLabels(
-        {QStringLiteral("Date"), QStringLiteral("Lieu"), QStringLiteral("Émetteur"), QStringLiteral("Sens"),
+        {QStringLiteral("Date"), QStringLiteral("Lieu"), QStringLiteral("De → à"), QStringLiteral("Sens"),
          QStringLiteral("Durée"), QStringLiteral("Moyenne"), QStringLiteral("Maximum"), QStringLiteral("Latence"),
          QStringLiteral("Lien"), QStringLiteral("Signal")});
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -94,8 +90,7 @@ FenetreHistorique::FenetreHistorique(Historique *historique, QWidget *parent)
     });
     connect(image_, &QPushButton::clicked, this, [this] {
         if (const auto m = mesureChoisie())
-            DemandeEnregistrementImage(
-                this, ImageMesure(ModeleMesure(m->secondes(), LargeurImage), QSize(LargeurImage, HauteurImage), *m), *m);
+            DemandeEnregistrementImage(this, ImageMesure(*m), *m);
     });
 
     graphique_ = new GraphiqueHistorique(this);
@@ -159,12 +154,15 @@ void FenetreHistorique::recharge()
         auto *lieu = new QTableWidgetItem(f.lieu);
         lieu->setToolTip(f.lieu.left(500));
         table_->setItem(i, ColLieu, lieu);
-        table_->setItem(i, ColEmetteur, new Cellule(f.emetteur, f.emetteur));
+        const QString extremites = QStringLiteral("%1 → %2").arg(f.emetteur, f.recepteur);
+        table_->setItem(i, ColExtremites, new Cellule(extremites, extremites));
         // Sorted by this column, the phases of a test stay together, in order.
         const int phase = QStringList{QStringLiteral("montant"), QStringLiteral("descendant"),
-                                      QStringLiteral("simultane")}.indexOf(f.sens) + 1;
-        auto *sens = new Cellule(f.sens == QLatin1String("simultane") ? QStringLiteral("simultané") : f.sens,
-                                 double(f.test) * 4 + phase);
+                                      QStringLiteral("simultane"), QStringLiteral("simultane-montant"),
+                                      QStringLiteral("simultane-descendant")}
+                              .indexOf(f.sens) +
+                          1;
+        auto *sens = new Cellule(SensLisible(f.sens, f.emetteur, f.recepteur), double(f.test) * 8 + phase);
         if (f.test != 0)
             sens->setToolTip(QStringLiteral("Test complet du %1")
                                  .arg(QDateTime::fromMSecsSinceEpoch(f.test).toString(QStringLiteral("dd/MM/yyyy HH:mm"))));
@@ -177,7 +175,7 @@ void FenetreHistorique::recharge()
         const ResumeMesure latence({}, 0, {}, {}, {{f.latenceChargeUs, 0, f.latenceReposUs, 0, 0}});
         auto *charge = new Cellule(f.latenceChargeUs > 0 ? FormateMs(f.latenceChargeUs) + QStringLiteral(" (") +
                                                                latence.noteLatence() + QLatin1Char(')')
-                                                         : QString(),
+                                                         : QStringLiteral("inconnue"),
                                    double(f.latenceChargeUs));
         charge->setToolTip(f.latenceChargeUs > 0 ? QStringLiteral("Latence ") + latence.texteLatence() : QString());
         table_->setItem(i, ColLatence, charge);
@@ -231,9 +229,11 @@ void FenetreHistorique::selectionChangee()
         const std::optional<Mesure> m = historique_->charge(f.id);
         if (!m)
             continue;
+        // Which way and where, so that a test's lines read apart.
         const QString quand = f.debut.toString(QStringLiteral("dd/MM HH:mm"));
-        courbes.push_back({(f.lieu.isEmpty() ? f.emetteur : f.lieu.simplified()) + QStringLiteral(" (") + quand
-                               + QStringLiteral(") : ") + FormateBits(f.moyenne) + QStringLiteral("/s"),
+        const QString ou = f.lieu.isEmpty() ? QString() : QStringLiteral(" — ") + f.lieu.simplified();
+        courbes.push_back({QStringLiteral("%1%2 (%3, %4) : %5/s")
+                               .arg(SensLisible(*m), ou, Extremites(*m), quand, FormateBits(f.moyenne)),
                            m->secondes()});
     }
     graphique_->montre(courbes);
@@ -278,10 +278,11 @@ void FenetreHistorique::demandeExport()
 {
     const QString chemin = QFileDialog::getSaveFileName(
         this, QStringLiteral("Exporter la sélection"),
-        QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + QStringLiteral("/historique.csv"),
+        DossierPropose(QStandardPaths::DocumentsLocation) + QStringLiteral("/historique.csv"),
         QStringLiteral("Tableau CSV (*.csv)"));
     if (chemin.isEmpty())
         return;
+    RetientDossier(chemin);
     const QString erreur = EcritFichier(chemin, CsvFiches(selection()));
     if (!erreur.isEmpty())
         QMessageBox::warning(this, QStringLiteral("Enregistrement impossible"), erreur);

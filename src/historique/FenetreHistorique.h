@@ -24,7 +24,8 @@ public:
     enum Colonne {
         ColDate,
         ColLieu,
-        ColEmetteur,
+        // Both ends: "émetteur → récepteur".
+        ColExtremites,
         ColSens,
         ColDuree,
         ColMoyenne,

@@ -18,10 +18,17 @@ FenetreResume::FenetreResume(const SuiviMesure *suivi, QWidget *parent)
     test_ = new QLabel(this);
     test_->setObjectName(QStringLiteral("test"));
     test_->setTextFormat(Qt::RichText);
+    titre_ = new QLabel(this);
+    titre_->setObjectName(QStringLiteral("titre"));
+    titre_->setTextFormat(Qt::PlainText);
+    QFont gras = titre_->font();
+    gras.setBold(true);
+    titre_->setFont(gras);
     auto *l = new QVBoxLayout(this);
     // Grows with its text (the latency and the test come later).
     l->setSizeConstraint(QLayout::SetMinimumSize);
     l->addWidget(test_);
+    l->addWidget(titre_);
     l->addWidget(texte_);
     connect(suivi_, &SuiviMesure::change, this, &FenetreResume::actualise);
     actualise();
@@ -34,8 +41,11 @@ QString FenetreResume::texte() const
 
 void FenetreResume::actualise()
 {
-    texte_->setText(TexteResume(suivi_->mesure()));
+    const Mesure &m = suivi_->mesure();
+    texte_->setText(TexteResume(m));
     const QString test = TableauTest(suivi_->testCourant());
     test_->setText(test);
     test_->setVisible(!test.isEmpty());
+    titre_->setText(QStringLiteral("Détail : %1, %2").arg(SensLisible(m), Extremites(m)));
+    titre_->setVisible(!test.isEmpty());
 }

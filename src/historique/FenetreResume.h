@@ -7,6 +7,8 @@ class SuiviMesure;
 
 // "Résumé de la mesure": a small window, not modal, with the summary of the
 // measurement running or of the last one, rewritten whenever it changes.
+// After a complete test, the test's table comes first, and the summary
+// below it is headed by the measurement of the table it details.
 class FenetreResume : public QWidget
 {
     Q_OBJECT
@@ -21,6 +23,8 @@ private:
 
     const SuiviMesure *suivi_;
     QLabel *texte_;
-    // A complete test's three means side by side, after it.
+    // A complete test's measurements side by side, after it, and the
+    // heading of the one detailed below.
     QLabel *test_;
+    QLabel *titre_;
 };

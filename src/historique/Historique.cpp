@@ -480,8 +480,11 @@ bool Historique::changeLieu(qint64 id, const QString &lieu)
         return false;
     QSqlQuery q(base(connexion_));
     const bool ok = transaction(q, [&] {
-        q.prepare(QStringLiteral("UPDATE mesures SET lieu = ? WHERE id = ?"));
+        // A place names the whole of a complete test.
+        q.prepare(QStringLiteral("UPDATE mesures SET lieu = ? WHERE id = ? OR "
+                                 "(test != 0 AND test = (SELECT test FROM mesures WHERE id = ?))"));
         q.addBindValue(lieu);
+        q.addBindValue(id);
         q.addBindValue(id);
         return q.exec();
     });

@@ -104,6 +104,7 @@ public:
     // unavailable.
     QVector<Fiche> fiches();
     std::optional<Mesure> charge(qint64 id);
+    // The place of a measurement, and of every measurement of its test.
     bool changeLieu(qint64 id, const QString &lieu);
     bool supprime(const QVector<qint64> &ids);
 

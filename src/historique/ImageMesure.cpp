@@ -1,27 +1,30 @@
 #include "historique/ImageMesure.h"
 
-#include "jauge/JogeDessin.h"
 #include "historique/ExportMesure.h"
+#include "historique/GraphiqueHistorique.h"
 #include "outils/Formatage.h"
 
-#include <QFontMetrics>
 #include <QBuffer>
+#include <QFontMetrics>
 #include <QPainter>
 
 namespace {
 
-constexpr int Echelle = 2;
-constexpr int PoliceBande = 8 * Echelle;
-constexpr int MargeBande = 4 * Echelle;
+// The receiver's chart, twice.
+constexpr int Largeur = 2 * 167;
+constexpr int HauteurGraphique = 2 * 225;
+constexpr int PoliceBande = 16;
+constexpr int MargeBande = 8;
 
 }
 
-QImage ImageMesure(const JogeModele &modele, QSize taille, const Mesure &mesure)
+QImage ImageMesure(const Mesure &mesure)
 {
     const ResumeMesure r = mesure.resume();
+    const QString sens = SensLisible(mesure);
     const QStringList lignes{
         r.debut().toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")),
-        QStringLiteral("%1 → %2").arg(mesure.emetteur(), mesure.recepteur()),
+        QStringLiteral("%1 : %2").arg(sens, Extremites(mesure)),
         QStringLiteral("Moyenne : %1/s").arg(FormateBits(r.moyenne())),
         QStringLiteral("Maximum : %1/s").arg(FormateBits(double(r.maximum()))),
         QStringLiteral("Latence : %1").arg(r.texteLatence()),
@@ -30,37 +33,30 @@ QImage ImageMesure(const JogeModele &modele, QSize taille, const Mesure &mesure)
     QFont police(QStringLiteral("DejaVu Sans"));
     police.setPixelSize(PoliceBande);
     const QFontMetrics fm(police);
-    const int largeur = taille.width() * Echelle;
-    const int bande = int(lignes.size()) * fm.lineSpacing() + 2 * MargeBande;
+    const QRect colonne(0, 0, Largeur - 2 * MargeBande, HauteurGraphique);
+    std::vector<int> hauteurs;
+    int bande = 2 * MargeBande;
+    for (const QString &ligne : lignes) {
+        hauteurs.push_back(fm.boundingRect(colonne, Qt::TextWordWrap, ligne).height());
+        bande += hauteurs.back();
+    }
 
-    QImage image(largeur, taille.height() * Echelle + bande, QImage::Format_RGB32);
+    QImage image(Largeur, HauteurGraphique + bande, QImage::Format_RGB32);
     image.fill(QColor(32, 32, 32));
+    GraphiqueHistorique graphique;
+    graphique.resize(Largeur, HauteurGraphique);
+    graphique.montre({{sens, mesure.secondes()}});
     QPainter p(&image);
-    p.scale(Echelle, Echelle);
-    DessineJoge(p, modele, float(taille.width()), float(taille.height()));
-    p.resetTransform();
+    graphique.render(&p);
 
     p.setFont(police);
     p.setPen(Qt::white);
-    int y = taille.height() * Echelle + MargeBande + fm.ascent();
-    for (const QString &ligne : lignes) {
-        p.drawText(MargeBande, y, fm.elidedText(ligne, Qt::ElideRight, largeur - 2 * MargeBande));
-        y += fm.lineSpacing();
+    int y = HauteurGraphique + MargeBande;
+    for (int i = 0; i < lignes.size(); ++i) {
+        p.drawText(QRect(MargeBande, y, colonne.width(), hauteurs[size_t(i)]), Qt::TextWordWrap, lignes[i]);
+        y += hauteurs[size_t(i)];
     }
     return image;
-}
-
-JogeModele ModeleMesure(const std::vector<qint64> &secondes, int largeur)
-{
-    JogeModele modele;
-    modele.Redimensionne(largeur);
-    modele.AutoLignement = true;
-    const size_t debut = secondes.size() > size_t(largeur) ? secondes.size() - size_t(largeur) : 0;
-    for (size_t i = debut; i < secondes.size(); ++i) {
-        modele.AjouteEchantillon(double(secondes[i]));
-        modele.Tick([](double &) {});
-    }
-    return modele;
 }
 
 QString EnregistreImage(const QString &chemin, const QImage &image)

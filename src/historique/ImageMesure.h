@@ -1,22 +1,16 @@
 #pragma once
 
-#include "jauge/JogeModele.h"
 #include "mesure/Mesure.h"
 
 #include <QImage>
-#include <QSize>
-
-#include <vector>
 
 // The chart of a measurement as a picture that says what it shows when it
-// is attached to a message: the chart as the gauge draws it at `taille`,
-// scaled twice, above a band naming the date and time, "émetteur →
-// récepteur", the mean and the maximum.
-QImage ImageMesure(const JogeModele &modele, QSize taille, const Mesure &mesure);
-
-// The gauge's data for a stored measurement drawn `largeur` pixels wide: its
-// last seconds, the newest on the right, on a scale fitted to them.
-JogeModele ModeleMesure(const std::vector<qint64> &secondes, int largeur);
+// is attached to a message, the same from the receiver window and from the
+// history: its seconds across the whole width, on a scale that holds them,
+// at twice the size of the receiver's chart, above a band naming the date
+// and time, the direction and "émetteur → récepteur", the mean, the maximum,
+// the latency and the link, each line whole (wrapped, never cut).
+QImage ImageMesure(const Mesure &mesure);
 
 // Writes the picture as PNG. Empty on success, otherwise the reason in
 // French.

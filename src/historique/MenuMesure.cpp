@@ -65,14 +65,15 @@ QString MenuMesure::infobulle(int x) const
     if (k < 1 || k >= int(e.size()) || x < 0 || x > jauge_->width())
         return QString();
     const double v = e[size_t(k)];
-    return QStringLiteral("%1/s (%2/s)\nil y a %3 s")
-        .arg(FormateBits(v), FormateOctets(v))
-        .arg(qint64(k) * jauge_->periode() / 1000);
+    // Sample k began k periods before the newest closed, a moment ago or,
+    // when the gauge has stopped since, long ago.
+    const qint64 ageMs = std::max<qint64>(0, jauge_->depuisDernierEchantillonMs()) + qint64(k) * jauge_->periode();
+    return QStringLiteral("%1/s (%2/s)\nil y a %3 s").arg(FormateBits(v), FormateOctets(v)).arg(ageMs / 1000);
 }
 
 QImage MenuMesure::image() const
 {
-    return ImageMesure(jauge_->modele(), jauge_->size(), suivi_->mesure());
+    return ImageMesure(suivi_->mesure());
 }
 
 // The scale starts again from 100 bytes, the gauge's initial one: the next

@@ -28,9 +28,10 @@ public:
     // A new menu, for the state of the moment.
     QMenu *creeMenu(QWidget *parent);
     // The tooltip for the chart's pixel column x: the sample drawn there in
-    // both units and how long ago it was closed; empty where none is drawn.
+    // both units and how long ago, from now, it was closed; empty where none
+    // is drawn.
     QString infobulle(int x) const;
-    // The chart as drawn, twice its size, with its band.
+    // The picture of the measurement (see ImageMesure).
     QImage image() const;
     void remetEchelle();
     FenetreResume *montreResume();

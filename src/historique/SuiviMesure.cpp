@@ -14,6 +14,8 @@ SuiviMesure::SuiviMesure(Historique *historique, QObject *parent, int pointMs)
 void SuiviMesure::commence(const QString &emetteur, const QString &recepteur, const QString &sens, qint64 test)
 {
     termine();
+    chronique_.definitReleve(nullptr);
+    chronique_.definitVueTcp(nullptr);
     chronique_.commence(emetteur, recepteur);
     chronique_.definitTest(sens, test);
     point_.start();
@@ -43,9 +45,17 @@ void SuiviMesure::testTermine(const std::vector<Mesure> &phases)
 
 std::vector<Mesure> SuiviMesure::testCourant() const
 {
-    if (test_.empty() || mesure().test() == 0 || mesure().test() != test_.front().test())
+    const Mesure &suivie = chronique_.mesure();
+    if (test_.empty() || suivie.test() == 0 || suivie.test() != test_.front().test())
         return {};
     return test_;
+}
+
+const Mesure &SuiviMesure::mesure() const
+{
+    const Mesure &suivie = chronique_.mesure();
+    const bool dansLeTest = !test_.empty() && suivie.test() != 0 && suivie.test() == test_.front().test();
+    return dansLeTest && !suivie.enCours() ? test_.back() : suivie;
 }
 
 void SuiviMesure::pointDeControle()

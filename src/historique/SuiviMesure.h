@@ -32,8 +32,13 @@ public:
     // stored: the test stores its three measurements when it ends.
     void commence(const QString &emetteur, const QString &recepteur, const QString &sens = QString(),
                   qint64 test = 0);
-    // Bytes just read.
+    // Bytes just read, or just delivered when this machine sends.
     void octets(qint64 n) { chronique_.ajoute(n); }
+    // For a measurement of what this machine sends, from commence() until
+    // the next: how its bytes are read as each second closes, and TCP's
+    // view of each second (see Chronique).
+    void definitReleve(std::function<void()> releve) { chronique_.definitReleve(std::move(releve)); }
+    void definitVueTcp(std::function<std::optional<VueTcp>()> vue) { chronique_.definitVueTcp(std::move(vue)); }
     // TCP's view of each second as the far end, which sent, reported it.
     void definitTcp(const std::vector<VueTcp> &vues) { chronique_.definitTcp(vues); }
     // Describes the link to the far end of the measurement just begun.
@@ -42,11 +47,12 @@ public:
     void termine();
 
     // The measurement running, or the last one; existe() is false before
-    // the first.
-    const Mesure &mesure() const { return chronique_.mesure(); }
+    // the first. Once a complete test has ended, its last measurement as
+    // the test keeps it (the followed one, counted where it arrived).
+    const Mesure &mesure() const;
 
-    // A complete test has ended: its measurements (montant, descendant,
-    // simultane) are stored as one test, and kept for the summary.
+    // A complete test has ended, whole or not: its measurements (see
+    // TestComplet::mesures) are stored as one test, and kept for the summary.
     void testTermine(const std::vector<Mesure> &phases);
     // The last complete test, when the measurement followed is one of its
     // phases; empty otherwise.

@@ -53,6 +53,7 @@ void Joge::AjouteEchantillon(double Valeur)
 void Joge::Timer1_Timer()
 {
     modele_.Tick([this](double &v) { emit ChangementValeur(v); });
+    dernier_.start();
     redraw();
 }
 

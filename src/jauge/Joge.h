@@ -2,6 +2,7 @@
 
 #include "jauge/JogeModele.h"
 
+#include <QElapsedTimer>
 #include <QTimer>
 #include <QWidget>
 
@@ -34,6 +35,9 @@ public:
     const JogeModele &modele() const { return modele_; }
     int periode() const { return Timer1.interval(); }
     bool echantillonne() const { return Timer1.isActive(); }
+    // Milliseconds since the newest sample was closed, however long the
+    // gauge has been stopped; -1 before the first.
+    qint64 depuisDernierEchantillonMs() const { return dernier_.isValid() ? dernier_.elapsed() : -1; }
 
 signals:
     // Raised on every tick with the sample being closed; a value written
@@ -49,4 +53,5 @@ private:
 
     JogeModele modele_;
     QTimer Timer1;
+    QElapsedTimer dernier_;
 };

@@ -58,6 +58,9 @@ Form1::Form1()
     connect(&W, &Winsock::Error, this, &Form1::W_Error);
     connect(&service_, &ServiceRecepteur::envoye, this, &Form1::Compte);
     connect(&service_, &ServiceRecepteur::refus, this, &Form1::EcouteDeNouveau);
+    connect(&acquittementFenetre_, &Acquittement::acquittes, this, &Form1::Compte);
+    progression_.setInterval(250);
+    connect(&progression_, &QTimer::timeout, this, [this] { form2_->MontreDemande(EtatDemande()); });
     Wssid.setObjectName(QStringLiteral("Wssid"));
 
     SSID.setInterval(Protocole::PremiereAnnonceMs);
@@ -94,15 +97,30 @@ void Form1::Form_Load()
         form2_ = std::make_unique<Form2>();
         connect(form2_.get(), &Form2::MesureAutreSens, this, &Form1::MesureAutreSens);
         connect(form2_.get(), &Form2::DemandeTest, this, &Form1::DemandeTest);
+        connect(form2_.get(), &Form2::ArretDemande, this, &Form1::ArreteDemande);
+        connect(form2_.get(), &Form2::EnvoiCommence, this, &Form1::SuitEnvoiFenetre);
+        connect(form2_.get(), &Form2::EnvoiTermine, this, &Form1::FinEnvoiFenetre);
         Suit(retour_);
         Suit(test_.session());
-        connect(&test_, &TestComplet::termine, this, [this](Session::Fin fin) {
-            if (fin != Session::Fin::Duree)
-                return;
+        // Stopped or cut, a test keeps and shows what it measured.
+        connect(&test_, &TestComplet::termine, this, [this](Session::Fin, const QString &raison) {
+            progression_.stop();
+            form2_->MontreDemande(QString());
+            if (!raison.isEmpty())
+                form2_->DitEchec(raison);
             suivi_->testTermine(test_.mesures());
             menuMesure_->montreResume();
         });
+        connect(&test_, &TestComplet::phaseTerminee, this,
+                [this](TestComplet::Phase, Session::Fin fin, const QString &remarque) {
+                    if (fin == Session::Fin::Coupure && !remarque.isEmpty())
+                        form2_->DitEchec(remarque);
+                });
         connect(&test_, &TestComplet::impossible, form2_.get(), &Form2::DitEchec);
+        connect(&test_, &TestComplet::impossible, this, [this] {
+            progression_.stop();
+            form2_->MontreDemande(QString());
+        });
         connect(&retour_, &Session::impossible, form2_.get(), &Form2::DitEchec);
     }
     form2_->show();
@@ -117,6 +135,8 @@ QString Form1::Occupation() const
         return QStringLiteral("une mesure dans l'autre sens est déjà en cours");
     if (test_.enCours())
         return QStringLiteral("un test complet est déjà en cours");
+    if (form2_->Transmet())
+        return QStringLiteral("la fenêtre Emetteur transmet déjà : arrêtez son envoi d'abord");
     return {};
 }
 
@@ -128,6 +148,9 @@ void Form1::MesureAutreSens(const QString &cible)
         return;
     }
     retour_.demarre({cible, Protocole::Port, AttenteDemandeS, DureeDemandeS, Session::Genre::Retour});
+    if (retour_.enCours())
+        progression_.start();
+    form2_->MontreDemande(retour_.enCours() ? EtatDemande() : QString());
 }
 
 void Form1::DemandeTest(const QString &cible)
@@ -138,6 +161,83 @@ void Form1::DemandeTest(const QString &cible)
         return;
     }
     test_.demarre({cible, Protocole::Port, AttenteDemandeS, DureeDemandeS, Session::Genre::Envoi});
+    if (test_.enCours())
+        progression_.start();
+    form2_->MontreDemande(test_.enCours() ? EtatDemande() : QString());
+}
+
+// "Montant 7 s - Arrêter": the phase, the seconds it has left, and what the
+// button does, in the button's width.
+QString Form1::EtatDemande() const
+{
+    static const char *const phases[] = {"Montant", "Descendant", "Simultané"};
+    const bool test = test_.enCours();
+    const Session &session = test ? test_.session() : retour_;
+    const QString phase = QString::fromUtf8(test ? phases[test_.phase()] : phases[TestComplet::Descendant]);
+    if (!session.connectee())
+        return QStringLiteral("%1 - connexion…").arg(phase);
+    const qint64 reste = std::max<qint64>(0, DureeDemandeS - depuisPhase_.elapsed() / 1000);
+    return QStringLiteral("%1 %2 s - Arrêter").arg(phase).arg(reste);
+}
+
+void Form1::ArreteDemande()
+{
+    if (test_.enCours())
+        test_.interromps();
+    else if (retour_.enCours())
+        retour_.interromps();
+}
+
+void Form1::DemarreJauge()
+{
+    if (jauge->echantillonne())
+        return;
+    jaugePourDemande_ = true;
+    jauge->tempo(1000);
+    jauge->setAutoLignement(true);
+}
+
+void Form1::ArreteJauge()
+{
+    if (jaugePourDemande_ && Command1->text() != QString::fromUtf8(CaptionArreter))
+        jauge->ARRET();
+    jaugePourDemande_ = false;
+}
+
+void Form1::OublieDebit()
+{
+    OctetsRecus_ = 0;
+    TaillePaquets_ = 0;
+}
+
+// The transmitter window's blocks go out of this machine: charted and
+// recorded as an upload, by what the far end acknowledged, unless this
+// window measures something else (its own reception, of that very stream
+// over loopback among others, comes first).
+void Form1::SuitEnvoiFenetre(const Winsock &w)
+{
+    if (W.State() >= Winsock::sckConnected || retour_.enCours() || test_.enCours())
+        return;
+    envoiFenetre_ = true;
+    autreBout_ = w.RemoteHostIP();
+    TaillePaquets_ = Protocole::LongueurBloc;
+    DemarreJauge();
+    suivi_->commence(w.AdresseLocaleConnexion(), w.RemoteHostIP(), QStringLiteral("montant"));
+    suivi_->definitReleve([this] { acquittementFenetre_.releve(); });
+    suivi_->definitVueTcp([&w] { return w.EtatTcp(); });
+    suivi_->decritLien(w.RemoteHostIP());
+    acquittementFenetre_.demarre(w);
+}
+
+void Form1::FinEnvoiFenetre()
+{
+    if (!envoiFenetre_)
+        return;
+    envoiFenetre_ = false;
+    suivi_->termine();
+    acquittementFenetre_.arrete();
+    ArreteJauge();
+    OublieDebit();
 }
 
 // What comes back is charted and recorded as a transmitter's stream; the
@@ -150,11 +250,9 @@ void Form1::Suit(Session &session)
         const bool envoi = session.reglages().genre == Session::Genre::Envoi;
         envoiSuivi_ = envoi;
         autreBout_ = adresse;
-        if (!jauge->echantillonne()) {
-            jaugePourDemande_ = true;
-            jauge->tempo(1000);
-            jauge->setAutoLignement(true);
-        }
+        depuisPhase_.start();
+        TaillePaquets_ = envoi ? Emission::TailleAppel : 0;
+        DemarreJauge();
         const bool phaseDeTest = &session == &test_.session();
         const QString sens = phaseDeTest ? TestComplet::sens(test_.phase()) : QStringLiteral("descendant");
         const qint64 test = phaseDeTest ? test_.identifiant() : 0;
@@ -178,9 +276,12 @@ void Form1::Suit(Session &session)
         if (session.reglages().genre != Session::Genre::Envoi)
             suivi_->definitTcp(session.descendant().mesure().tcp());
         suivi_->termine();
-        if (jaugePourDemande_ && Command1->text() != QString::fromUtf8(CaptionArreter))
-            jauge->ARRET();
-        jaugePourDemande_ = false;
+        ArreteJauge();
+        OublieDebit();
+        if (&session == &retour_) {
+            progression_.stop();
+            form2_->MontreDemande(QString());
+        }
     };
     connect(&session, &Session::terminee, this, fin);
     connect(&session, &Session::impossible, this, fin);
@@ -241,9 +342,10 @@ void Form1::W_ConnectionRequest(qint32 requestID)
     if (W.State() != Winsock::sckClosed)
         W.Close();
     if (W.Accept(requestID)) {
+        FinEnvoiFenetre();
         autreBout_ = W.RemoteHostIP();
         service_.commence();
-        suivi_->commence(W.RemoteHostIP(), W.AdresseLocaleConnexion());
+        suivi_->commence(W.RemoteHostIP(), W.AdresseLocaleConnexion(), QStringLiteral("descendant"));
         suivi_->decritLien(W.RemoteHostIP());
     }
 }
@@ -252,13 +354,17 @@ void Form1::W_DataArrival(qint64 bytesTotal)
 {
     const bool attente = !service_.demande();
     const qint64 donnees = service_.lit();
-    // Asked for the blocks back, the window measures what it sends.
+    // Asked for the blocks back, the window measures what the requester
+    // acknowledges of what it sends.
     if (attente && service_.envoieSeulement()) {
-        suivi_->commence(W.AdresseLocaleConnexion(), W.RemoteHostIP());
+        suivi_->commence(W.AdresseLocaleConnexion(), W.RemoteHostIP(), QStringLiteral("montant"));
+        suivi_->definitReleve([this] { service_.releve(); });
         suivi_->decritLien(W.RemoteHostIP());
+        TaillePaquets_ = Emission::TailleAppel;
     }
     Compte(donnees);
-    TaillePaquets_ = bytesTotal;
+    if (!service_.envoieSeulement())
+        TaillePaquets_ = bytesTotal;
 }
 
 void Form1::Compte(qint64 octets)
@@ -270,6 +376,7 @@ void Form1::Compte(qint64 octets)
 void Form1::EcouteDeNouveau()
 {
     suivi_->termine();
+    OublieDebit();
     W.Close();
     Ecoute();
     TraiteEvenements();
@@ -302,12 +409,17 @@ void Form1::Timer1_Timer()
     QString texte;
     texte.reserve(192);
     texte += QStringLiteral("Mon IP : ") + W.LocalIP() + cr;
-    // While this end sends, the row says so in the width the address has.
-    const bool envoi = (service_.envoieSeulement() && W.State() >= Winsock::sckConnected) || envoiSuivi_;
-    texte += (envoi ? QStringLiteral("Envoi : ") : QStringLiteral("Connexion : ")) + autreBout_ + cr;
+    // While this end sends, the rows say so, in the width they have; once
+    // the measurement has ended, with whom it was.
+    const bool envoi =
+        (service_.envoieSeulement() && W.State() >= Winsock::sckConnected) || envoiSuivi_ || envoiFenetre_;
+    const bool finie = suivi_->mesure().existe() && !suivi_->mesure().enCours();
+    texte += (finie ? QStringLiteral("Fin : ") : envoi ? QStringLiteral("Envoi : ") : QStringLiteral("Connexion : ")) +
+             autreBout_ + cr;
     texte += QStringLiteral("local Port : ") + QString::number(W.LocalPort()) + cr;
-    texte += QStringLiteral("Données reçues : ") + FormateOctets(double(OctetsRecus_)) + QStringLiteral("/s") + cr;
-    texte += QStringLiteral("Données reçues : ") + FormateBits(double(OctetsRecus_)) + QStringLiteral("/s") + cr;
+    const QString donnees = envoi ? QStringLiteral("Données envoyées : ") : QStringLiteral("Données reçues : ");
+    texte += donnees + FormateOctets(double(OctetsRecus_)) + QStringLiteral("/s") + cr;
+    texte += donnees + FormateBits(double(OctetsRecus_)) + QStringLiteral("/s") + cr;
     texte += QStringLiteral("Maximum : ") + FormateBits(jauge->maximum()) + QStringLiteral("/s") + cr;
     texte += QStringLiteral("TaillePaquets : ") + FormateOctets(double(TaillePaquets_));
     // Unchanged most of the time: the label repaints only when it changes.

@@ -2,10 +2,12 @@
 
 #include "protocole/Protocole.h"
 #include "protocole/Winsock.h"
+#include "session/Acquittement.h"
 #include "session/ServiceRecepteur.h"
 #include "session/Session.h"
 #include "session/TestComplet.h"
 
+#include <QElapsedTimer>
 #include <QTimer>
 #include <QWidget>
 
@@ -35,8 +37,11 @@ class SuiviMesure;
 // reads "Envoi :" before the requester's address.
 //
 // It also makes what the transmitter window's menu asks of a receiver: the
-// blocks back to this machine, or a complete test. It shows and records the
-// stream coming back exactly as a transmitter's; not while it serves one.
+// blocks back to this machine, or a complete test, told on the transmitter
+// window's button as they go, and stopped from there. It shows and records
+// the stream coming back exactly as a transmitter's; not while it serves
+// one. When it measures nothing else, it also charts and records what the
+// transmitter window's own stream delivers, by the far end's acknowledgements.
 class Form1 : public QWidget
 {
     Q_OBJECT
@@ -106,6 +111,17 @@ private:
     QString Occupation() const;
     // The seat's own request, `session`, shown and recorded as it goes.
     void Suit(Session &session);
+    // What the transmitter window's button says while a request runs.
+    QString EtatDemande() const;
+    void ArreteDemande();
+    // The transmitter window's own stream, followed while nothing else is.
+    void SuitEnvoiFenetre(const Winsock &w);
+    void FinEnvoiFenetre();
+    // The chart runs for a measurement while reception is off.
+    void DemarreJauge();
+    void ArreteJauge();
+    // A measurement ended: the rates are no longer live.
+    void OublieDebit();
     void Ecoute();
     void ReessaiEcoute_Timer();
 
@@ -133,6 +149,13 @@ private:
     bool jaugePourDemande_ = false;
     // The upload of a complete test is charted now.
     bool envoiSuivi_ = false;
+    // The transmitter window's stream is followed now.
+    bool envoiFenetre_ = false;
+    Acquittement acquittementFenetre_;
+    // Each quarter of a second while a request runs: the transmitter
+    // window's button; and since its phase's connection.
+    QTimer progression_;
+    QElapsedTimer depuisPhase_;
 
     qint64 OctetsRecus_ = 0;
     qint64 TaillePaquets_ = 0;

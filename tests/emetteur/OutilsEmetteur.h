@@ -27,7 +27,7 @@
 #include <QTcpSocket>
 #include <QTest>
 #include <QTimer>
-#include <QToolTip>
+#include "emetteur/Bulle.h"
 
 #include <functional>
 #include <memory>
@@ -77,7 +77,7 @@ inline QString enLigne(QString texte)
 // The balloon on show, if any; empty when none is.
 inline QString bulle()
 {
-    return QToolTip::isVisible() ? enLigne(QToolTip::text()) : QString();
+    return enLigne(Bulle::Texte());
 }
 
 // A command of this host's network namespace (ip, nft), fed `entree`; true

@@ -9,7 +9,7 @@
 
 #include <QApplication>
 #include <QPushButton>
-#include <QToolTip>
+#include "emetteur/Bulle.h"
 #include <QtTest>
 
 #include <memory>
@@ -79,7 +79,7 @@ private slots:
         const QString raison =
             QStringLiteral("impossible d'ouvrir https://trevalon.example/ : aucun navigateur n'a pu être démarré");
         const QString enDeuxLignes = QString(raison).replace(QStringLiteral(" : "), QStringLiteral(" :\n"));
-        QTRY_COMPARE(QToolTip::isVisible() ? QToolTip::text() : QString(), enDeuxLignes);
+        QTRY_COMPARE(Bulle::Texte(), enDeuxLignes);
         QCOMPARE(Command2->toolTip(), enDeuxLignes);
 
         FauxNavigateur navigateur;

@@ -281,7 +281,7 @@ private slots:
                     f.latenceChargeUs == 0 && f.test == 0);
             const std::optional<Mesure> m = h.charge(f.id);
             QVERIFY(m && m->secondes().empty() && m->tcp().empty() && m->resume().texteLatence() == "inconnue");
-            QVERIFY(!ImageMesure(ModeleMesure(m->secondes(), 167), QSize(167, 225), *m).isNull());
+            QVERIFY(!ImageMesure(*m).isNull());
         }
         FenetreHistorique fenetre(&h);
         fenetre.show();

@@ -271,12 +271,13 @@ private slots:
         QCOMPARE(fenetre->selection().front().id, choisie);
 
         table->sortItems(FenetreHistorique::ColMoyenne, Qt::DescendingOrder);
-        QCOMPARE(table->item(0, FenetreHistorique::ColEmetteur)->text(), QStringLiteral("10.44.0.2"));
+        QCOMPARE(table->item(0, FenetreHistorique::ColExtremites)->text(), QStringLiteral("10.44.0.2 → 10.44.0.1"));
         table->selectAll();
         QCOMPARE(fenetre->selection().size(), 2);
         auto *graphique = fenetre->findChild<GraphiqueHistorique *>();
         QCOMPARE(graphique->courbes().size(), 2);
-        QVERIFY(graphique->courbes()[0].legende.startsWith(QStringLiteral("Salon, près de la box (07/12 10:15)")));
+        QVERIFY(graphique->courbes()[0].legende.startsWith(
+            QStringLiteral("descendant — Salon, près de la box (10.44.0.2 → 10.44.0.1, 07/12 10:15)")));
         capture(fenetre, QStringLiteral("historique.png"));
 
         table->selectRow(0);

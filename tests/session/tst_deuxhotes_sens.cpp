@@ -7,15 +7,22 @@
 #include "../console/OutilsConsole.h"
 #include "../emetteur/OutilsEmetteur.h"
 #include "SandboxGuard.h"
+#include "historique/ExportMesure.h"
 #include "historique/FenetreHistorique.h"
 #include "historique/FenetreResume.h"
+#include "historique/GraphiqueHistorique.h"
 #include "historique/Historique.h"
+#include "historique/ImageMesure.h"
 #include "historique/MenuMesure.h"
 #include "historique/SuiviMesure.h"
+#include "outils/Formatage.h"
+#include "recepteur/Etiquette.h"
 #include "recepteur/Form1.h"
 
 #include <QApplication>
 #include <QLabel>
+#include <QMenu>
+#include <QTableWidget>
 #include <QtTest>
 
 namespace {
@@ -127,45 +134,157 @@ void TestDeuxHotesSens::console()
     QVERIFY2(pres(mediane(r), Descendant), qPrintable(retour.lignes().join('\n')));
 }
 
-// The windows: the reverse action measures and records what comes back; the
-// complete test stores its three measurements as one test and shows them
-// side by side.
+// The windows tell one story. A plain transmission is charted and recorded
+// here as an upload, by what B acknowledged, and a test asked meanwhile is
+// refused with a balloon; the reverse action measures what comes back; a
+// complete test tells its phase and seconds on the transmitter's button,
+// then the summary, both pictures, the export and the history give the same
+// figures for the same measurement; a test stopped by the button keeps what
+// it measured.
 void TestDeuxHotesSens::fenetres()
 {
+    // The history of this test's runs, not of an earlier one.
+    QFile::remove(Historique::CheminParDefaut());
     Form1 form1;
     form1.show();
     Form2 *form2 = form1.form2();
     form2->findChild<QLineEdit *>(QStringLiteral("AdresseIP"))->setText(AdresseB);
+    const Etiquette *infos = form1.findChild<Etiquette *>();
+    const QString prefixe = qEnvironmentVariable("BANDEPASSANTE_CAPTURE");
+    const auto capture = [&](QWidget *w, const QString &nom) {
+        if (!prefixe.isEmpty())
+            QVERIFY(w->grab().save(prefixe + nom));
+    };
+
+    QString enEnvoi;
+    Scenario envoi;
+    envoi.puis([&] { appuie(form2); })
+        .quand("three seconds sent", [&] { return form1.suivi()->mesure().secondes().size() >= 3; }, 10000,
+               [&] {
+                   enEnvoi = infos->Caption();
+                   capture(&form1, QStringLiteral("-envoi.png"));
+                   // Asked through the menu, as a person does.
+                   auto *bouton = form2->findChild<QPushButton *>(QStringLiteral("Command1"));
+                   QContextMenuEvent clic(QContextMenuEvent::Mouse, QPoint(5, 5), bouton->mapToGlobal(QPoint(5, 5)));
+                   QApplication::sendEvent(bouton, &clic);
+               })
+        .quand("menu open", [&] { return qobject_cast<QMenu *>(QApplication::activePopupWidget()); }, 2000,
+               [&] {
+                   auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+                   QAction *test = form2->findChild<QAction *>(QStringLiteral("testComplet"));
+                   QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(test).center());
+               })
+        .quand("refused", [&] { return bulle().contains(QStringLiteral("transmet déjà")); }, 2000,
+               [&] { appuie(form2); })
+        .quand("idle", [&] { return legende(form2) == QString::fromUtf8(Form2::CaptionDemarre); }, 3000);
+    JOUE(envoi, form2, 30000);
+    QVERIFY2(enEnvoi.contains(QStringLiteral("Envoi : 10.45.0.2")) &&
+                 enEnvoi.contains(QStringLiteral("Données envoyées : ")) &&
+                 enEnvoi.contains(QStringLiteral("TaillePaquets : 1,0 Ko")),
+             qPrintable(enEnvoi));
+    QTRY_VERIFY(infos->Caption().contains(QStringLiteral("Fin : 10.45.0.2")));
+    const Historique::Fiche montant = form1.historique()->fiches().value(0);
+    QVERIFY(montant.sens == QLatin1String("montant") && montant.emetteur == QLatin1String("10.45.0.1") &&
+            montant.recepteur == AdresseB);
+    QVERIFY2(pres(montant.mediane, Montant), qPrintable(QString::number(montant.mediane)));
+
     form2->findChild<QAction *>(QStringLiteral("autreSens"))->trigger();
     QTRY_VERIFY_WITH_TIMEOUT(form1.suivi()->mesure().enCours(), 10000);
     QTRY_VERIFY_WITH_TIMEOUT(!form1.suivi()->mesure().enCours(), 20000);
     QVERIFY2(pres(form1.suivi()->mesure().resume().mediane(), Descendant),
              qPrintable(QString::number(form1.suivi()->mesure().resume().mediane())));
 
+    // Each phase tells itself on the button, as it goes.
+    QSet<QString> phases;
+    QTimer lecture;
+    connect(&lecture, &QTimer::timeout, this, [&] {
+        const QString l = legende(form2);
+        if (l.endsWith(QStringLiteral(" s - Arrêter"))) {
+            if (!phases.contains(l.section(QLatin1Char(' '), 0, 0)))
+                capture(form2, QStringLiteral("-phase-") + QString::number(phases.size()) + QStringLiteral(".png"));
+            phases.insert(l.section(QLatin1Char(' '), 0, 0));
+        }
+    });
+    lecture.start(100);
     form2->findChild<QAction *>(QStringLiteral("testComplet"))->trigger();
     QTRY_VERIFY_WITH_TIMEOUT(form1.findChild<FenetreResume *>() &&
                                  form1.findChild<FenetreResume *>()->findChild<QLabel *>(QStringLiteral("test"))->isVisible(),
                              60000);
-    QMap<QString, double> medianes;
-    qint64 test = 0;
-    for (const Historique::Fiche &f : form1.historique()->fiches()) {
-        medianes[f.sens] = f.mediane;
-        test = f.sens == QLatin1String("montant") ? f.test : test;
+    QCOMPARE(phases, (QSet<QString>{QStringLiteral("Montant"), QStringLiteral("Descendant"), QStringLiteral("Simultané")}));
+    QCOMPARE(legende(form2), QString::fromUtf8(Form2::CaptionDemarre));
+    QMap<QString, Historique::Fiche> test;
+    for (const Historique::Fiche &f : form1.historique()->fiches())
+        if (f.test != 0)
+            test[f.sens] = f;
+    QVERIFY2(test.size() == 4, qPrintable(QStringList(test.keys()).join(u',')));
+    QCOMPARE(test.keys(), (QStringList{QStringLiteral("descendant"), QStringLiteral("montant"),
+                                       QStringLiteral("simultane-descendant"), QStringLiteral("simultane-montant")}));
+    QVERIFY2(pres(test[QStringLiteral("montant")].mediane, Montant) &&
+                 pres(test[QStringLiteral("descendant")].mediane, Descendant) &&
+                 test[QStringLiteral("simultane-montant")].mediane > 0.8 * Montant &&
+                 test[QStringLiteral("simultane-descendant")].mediane > 0.8 * Descendant,
+             qPrintable(QString::number(test[QStringLiteral("montant")].mediane)));
+    // One measurement, one set of figures: the one the summary details.
+    const Mesure detail = form1.suivi()->mesure();
+    const Historique::Fiche ligne = test.value(detail.sens());
+    const ResumeMesure r = detail.resume();
+    const QJsonObject json = QJsonDocument::fromJson(JsonMesure(detail)).object();
+    QVERIFY(detail.sens() == QLatin1String("simultane-descendant") && detail.emetteur() == ligne.emetteur &&
+            detail.recepteur() == ligne.recepteur && ligne.emetteur == AdresseB);
+    QCOMPARE(ligne.moyenne, r.moyenne());
+    QCOMPARE(ligne.maximum, r.maximum());
+    QCOMPARE(ligne.latenceChargeUs, r.latenceChargeUs());
+    QCOMPARE(json.value(QStringLiteral("sens")).toString(), ligne.sens);
+    QCOMPARE(json.value(QStringLiteral("maximum_octets_par_seconde")).toInteger(), ligne.maximum);
+    QVERIFY(form1.findChild<FenetreResume *>()->texte().contains(
+        QStringLiteral("Maximum : %1/s").arg(FormateOctets(double(ligne.maximum)))));
+    const QImage image = form1.menuMesure()->image();
+    QCOMPARE(ImageMesure(*form1.historique()->charge(ligne.id)), image);
+    QCoreApplication::processEvents();
+    capture(form1.findChild<FenetreResume *>(), QStringLiteral("-resume.png"));
+
+    // Stopped by the button in its second phase: what was measured stays.
+    form2->findChild<QAction *>(QStringLiteral("testComplet"))->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(legende(form2).startsWith(QStringLiteral("Descendant ")) &&
+                                 form1.suivi()->mesure().secondes().size() >= 4,
+                             30000);
+    appuie(form2);
+    QTRY_COMPARE_WITH_TIMEOUT(legende(form2), QString::fromUtf8(Form2::CaptionDemarre), 5000);
+    QVERIFY(bulle().isEmpty());
+    QCOMPARE(form1.suivi()->testCourant().size(), size_t(2));
+    QCOMPARE(form1.historique()->fiches().size(), 8);
+
+    // A place typed on one row of a test names the whole test, and the
+    // test's rows read apart when drawn together.
+    FenetreHistorique *historique = form1.menuMesure()->montreHistorique();
+    auto *table = historique->findChild<QTableWidget *>(QStringLiteral("table"));
+    QSet<qint64> duTest;
+    for (const Historique::Fiche &f : form1.historique()->fiches())
+        if (f.test == detail.test())
+            duTest.insert(f.id);
+    QCOMPARE(duTest.size(), 4);
+    table->setSelectionMode(QAbstractItemView::MultiSelection);
+    for (int i = 0; i < table->rowCount(); ++i) {
+        if (duTest.contains(table->item(i, FenetreHistorique::ColDate)->data(Qt::UserRole + 1).toLongLong()))
+            table->selectRow(i);
     }
-    QVERIFY(test != 0);
-    QVERIFY2(pres(medianes.value(QStringLiteral("montant")), Montant),
-             qPrintable(QString::number(medianes[QStringLiteral("montant")])));
-    QVERIFY(pres(medianes.value(QStringLiteral("descendant")), Descendant));
-    QVERIFY(medianes.value(QStringLiteral("simultane")) > Montant);
-    // Pictures for the documentation: BANDEPASSANTE_CAPTURE=prefix.
-    const QString prefixe = qEnvironmentVariable("BANDEPASSANTE_CAPTURE");
+    table->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    QStringList legendes;
+    for (const GraphiqueHistorique::Courbe &c : historique->findChild<GraphiqueHistorique *>()->courbes())
+        legendes << c.legende.section(QStringLiteral(" ("), 0, 0);
+    QCOMPARE(QSet<QString>(legendes.begin(), legendes.end()).size(), 4);
+    table->item(table->currentRow(), FenetreHistorique::ColLieu)->setText(QStringLiteral("Bureau"));
+    int nommees = 0;
+    for (const Historique::Fiche &f : form1.historique()->fiches())
+        nommees += f.lieu == QLatin1String("Bureau");
+    QCOMPARE(nommees, 4);
     if (!prefixe.isEmpty()) {
         // The windows have grown to their last texts.
         QCoreApplication::processEvents();
-        QVERIFY(form1.findChild<FenetreResume *>()->grab().save(prefixe + QStringLiteral("-resume.png")));
-        QWidget *historique = form1.menuMesure()->montreHistorique();
-        historique->resize(1100, 420);
-        QVERIFY(historique->grab().save(prefixe + QStringLiteral("-historique.png")));
+        capture(form1.findChild<FenetreResume *>(), QStringLiteral("-resume-arrete.png"));
+        QVERIFY(image.save(prefixe + QStringLiteral("-image.png")));
+        historique->resize(1100, 600);
+        capture(historique, QStringLiteral("-historique.png"));
     }
 }
 
