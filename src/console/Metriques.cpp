@@ -3,104 +3,18 @@
 #include "console/ChroniqueMesure.h"
 #include "console/Sortie.h"
 #include "outils/Bornes.h"
-#include "protocole/VueTcp.h"
+#include "page/EcouteHttp.h"
 #include "session/ServiceRecepteur.h"
 
 #include <QDateTime>
 #include <QHttpServer>
 #include <QHttpServerResponse>
-#include <QTcpServer>
-#include <QTcpSocket>
-#include <QTimer>
 
-#include <QSocketNotifier>
-
-#include <cerrno>
 #include <cmath>
-#include <cstring>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace {
 
 const char *const Motifs[] = {"depart", "coupure", "duree", "interruption"};
-
-// A listener whose connections live at most a few seconds, carry at most a
-// request's worth and are few at a time: the HTTP server reads them after
-// us. It accepts them itself, from the system's listening socket that Qt
-// made: out of descriptors, it looks again a moment later, where Qt would
-// try again at once for as long as they lack.
-class ServeurBorne : public QTcpServer
-{
-public:
-    using QTcpServer::QTcpServer;
-
-    bool ecoute(const QHostAddress &adresse, quint16 port)
-    {
-        if (!listen(adresse, port))
-            return false;
-        pauseAccepting();
-        attente_ = std::make_unique<QSocketNotifier>(socketDescriptor(), QSocketNotifier::Read);
-        connect(attente_.get(), &QSocketNotifier::activated, this, &ServeurBorne::accepte);
-        reprise_.setSingleShot(true);
-        reprise_.setInterval(Metriques::ReprisePauseMs);
-        connect(&reprise_, &QTimer::timeout, this, [this] { attente_->setEnabled(true); });
-        return true;
-    }
-
-protected:
-    void incomingConnection(qintptr descripteur) override
-    {
-        if (ouvertes_ >= Metriques::ConnexionsMax) {
-            ::close(int(descripteur));
-            return;
-        }
-        auto *socket = new QTcpSocket(this);
-        if (!socket->setSocketDescriptor(descripteur)) {
-            delete socket;
-            return;
-        }
-        ++ouvertes_;
-        connect(socket, &QObject::destroyed, this, [this] { --ouvertes_; });
-        // Counted by the system, whatever the server has read of it; dropped
-        // from the loop, after the server's own reading.
-        connect(socket, &QTcpSocket::readyRead, socket, [socket] {
-            if (LitCompteursTcp(int(socket->socketDescriptor())).octetsRecus > Metriques::RequeteMax)
-                QMetaObject::invokeMethod(socket, &QAbstractSocket::abort, Qt::QueuedConnection);
-        });
-        QTimer::singleShot(Metriques::VieMaxMs, socket, &QAbstractSocket::abort);
-        addPendingConnection(socket);
-    }
-
-private:
-    void accepte()
-    {
-        for (;;) {
-            const int fd = ::accept4(int(socketDescriptor()), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-            if (fd >= 0) {
-                enPause_ = false;
-                incomingConnection(fd);
-                emit newConnection();
-                continue;
-            }
-            if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
-                if (!enPause_)
-                    Sortie::diagnostic(QStringLiteral("bandepassante-console : métriques : plus de connexion possible "
-                                                      "(%1) ; nouvel essai chaque seconde.")
-                                           .arg(QString::fromLocal8Bit(std::strerror(errno))));
-                enPause_ = true;
-                attente_->setEnabled(false);
-                reprise_.start();
-            }
-            return;
-        }
-    }
-
-    std::unique_ptr<QSocketNotifier> attente_;
-    QTimer reprise_;
-    int ouvertes_ = 0;
-    bool enPause_ = false;
-};
 
 // A label's value as the exposition format writes it.
 QByteArray etiquette(const QString &valeur)
@@ -178,7 +92,15 @@ bool Metriques::ecoute(const QHostAddress &adresse, quint16 port, QString &raiso
         QHttpServerResponse reponse("text/plain; version=0.0.4; charset=utf-8", texte());
         return reponse;
     });
-    auto *tcp = new ServeurBorne(serveur_.get());
+    // A request is a few hundred bytes; a scrape a fraction of a second; a
+    // monitoring system holds one or two connections.
+    auto *tcp = new EcouteHttp({ConnexionsMax, ConnexionsMax, VieMaxMs, RequeteMax}, serveur_.get());
+    connect(tcp, &EcouteHttp::descripteursEpuises, this, [](const QString &pourquoi) {
+        Sortie::diagnostic(
+            QStringLiteral("bandepassante-console : métriques : plus de connexion possible (%1) ; nouvel essai chaque "
+                           "seconde.")
+                .arg(pourquoi));
+    });
     if (!tcp->ecoute(adresse, port)) {
         raison = tcp->errorString();
         serveur_.reset();

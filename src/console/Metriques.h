@@ -26,12 +26,9 @@ class Metriques : public QObject
     Q_OBJECT
 
 public:
-    // A request is a few hundred bytes; a scrape a fraction of a second.
     static constexpr qint64 RequeteMax = 64 * 1024;
     static constexpr int VieMaxMs = 5000;
-    // A monitoring system holds one or two connections.
     static constexpr int ConnexionsMax = 64;
-    static constexpr int ReprisePauseMs = 1000;
 
     // `chronique` is the receiver's measurement; `service` tells what it
     // sent back on the connection served.

@@ -240,6 +240,7 @@ const std::vector<std::vector<Ajout>> Versions = {
     {{"lien", "TEXT NOT NULL DEFAULT ''"}, {"signal_dbm", "INTEGER"},
      {"latence_repos_us", "INTEGER NOT NULL DEFAULT 0"}, {"latence_charge_us", "INTEGER NOT NULL DEFAULT 0"},
      {"tcp", "BLOB NOT NULL DEFAULT x''"}},
+    {{"appareil", "TEXT NOT NULL DEFAULT ''"}},
 };
 
 }
@@ -302,6 +303,7 @@ bool Historique::creeTables()
                                      "lien TEXT NOT NULL DEFAULT '', signal_dbm INTEGER, "
                                      "latence_repos_us INTEGER NOT NULL DEFAULT 0, "
                                      "latence_charge_us INTEGER NOT NULL DEFAULT 0, tcp BLOB NOT NULL DEFAULT x'', "
+                                     "appareil TEXT NOT NULL DEFAULT '', "
                                      "UNIQUE (debut_ms, emetteur, recepteur))"))
             && q.exec(QStringLiteral("PRAGMA user_version = %1").arg(VersionSchema));
     });
@@ -344,7 +346,8 @@ bool Historique::ecrit(const Ecriture &e)
         q.prepare(QStringLiteral(
             "INSERT INTO mesures (debut_ms, fin_ms, emetteur, recepteur, total, moyenne, minimum, mediane, "
             "centile90, maximum, inachevee, secondes, sens, test, lien, signal_dbm, latence_repos_us, "
-            "latence_charge_us, tcp) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
+            "latence_charge_us, tcp, lieu, appareil) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
+            "?, ?) "
             "ON CONFLICT (debut_ms, emetteur, recepteur) DO UPDATE SET fin_ms = excluded.fin_ms, "
             "total = excluded.total, moyenne = excluded.moyenne, minimum = excluded.minimum, "
             "mediane = excluded.mediane, centile90 = excluded.centile90, maximum = excluded.maximum, "
@@ -360,7 +363,9 @@ bool Historique::ecrit(const Ecriture &e)
               QVariant(e.mesure.sens().isNull() ? QStringLiteral("") : e.mesure.sens()), QVariant(e.mesure.test()),
               QVariant(e.mesure.texteLien()),
               e.mesure.signalDbm() ? QVariant(*e.mesure.signalDbm()) : QVariant(QMetaType(QMetaType::Int)),
-              QVariant(r.latenceReposUs()), QVariant(r.latenceChargeUs()), QVariant(blobTcp(e.mesure.tcp()))})
+              QVariant(r.latenceReposUs()), QVariant(r.latenceChargeUs()), QVariant(blobTcp(e.mesure.tcp())),
+              QVariant(e.mesure.lieu().isNull() ? QStringLiteral("") : e.mesure.lieu()),
+              QVariant(e.mesure.appareil().isNull() ? QStringLiteral("") : e.mesure.appareil())})
             q.addBindValue(v);
         return q.exec();
     });
@@ -419,7 +424,7 @@ QVector<Historique::Fiche> Historique::fiches()
     QSqlQuery q(base(connexion_));
     if (!q.exec(QStringLiteral("SELECT id, debut_ms, fin_ms, emetteur, recepteur, lieu, total, moyenne, minimum, "
                                "mediane, centile90, maximum, inachevee, sens, test, lien, signal_dbm, "
-                               "latence_repos_us, latence_charge_us FROM mesures "
+                               "latence_repos_us, latence_charge_us, appareil FROM mesures "
                                "ORDER BY debut_ms DESC")))
         return liste;
     while (q.next()) {
@@ -447,6 +452,7 @@ QVector<Historique::Fiche> Historique::fiches()
             f.signalDbm = int(signal);
         f.latenceReposUs = figure(q.value(17), Bornes::LatenceUs);
         f.latenceChargeUs = figure(q.value(18), Bornes::LatenceUs);
+        f.appareil = q.value(19).toString();
         liste.push_back(f);
     }
     return liste;

@@ -38,9 +38,10 @@ public:
     // The version of the tables this program writes, kept in the file's
     // user_version.
     // 2 adds each measurement's direction and test, 3 its link, its signal,
-    // its latencies and TCP's view of its seconds; an older file is brought
-    // to this version when opened, its measurements kept.
-    static constexpr int VersionSchema = 3;
+    // its latencies and TCP's view of its seconds, 4 the browser a
+    // measuring page ran in; an older file is brought to this version when
+    // opened, its measurements kept.
+    static constexpr int VersionSchema = 4;
     // How long one statement waits for another copy's lock.
     static constexpr int AttenteVerrouMs = 250;
     static constexpr int RelanceMs = 2000;
@@ -61,6 +62,8 @@ public:
         QString sens;
         qint64 test = 0;
         QString lien;
+        // The browser and its system, for a measurement from the page.
+        QString appareil;
         std::optional<int> signalDbm;
         qint64 latenceReposUs = 0;
         qint64 latenceChargeUs = 0;

@@ -34,6 +34,15 @@ public:
     }
     QString sens() const { return sens_; }
     qint64 test() const { return test_; }
+    // Where it was made, as the person measuring typed it on the measuring
+    // page, and the browser and system it was made with; empty otherwise.
+    void definitOrigine(const QString &lieu, const QString &appareil)
+    {
+        lieu_ = lieu;
+        appareil_ = appareil;
+    }
+    QString lieu() const { return lieu_; }
+    QString appareil() const { return appareil_; }
 
     // Bytes just read.
     void ajouteOctets(qint64 octets) { total_ += octets; }
@@ -78,6 +87,8 @@ private:
     QString recepteur_;
     QString sens_;
     qint64 test_ = 0;
+    QString lieu_;
+    QString appareil_;
     QDateTime debut_;
     QDateTime fin_;
     qint64 total_ = 0;

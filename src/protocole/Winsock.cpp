@@ -205,9 +205,20 @@ bool Winsock::Accept(qint32 requestId)
         return refuse(QStringLiteral("Accept needs a closed socket"));
     if (requestId == 0 || requestId != demandeId_ || demandeFd_ < 0)
         return refuse(QStringLiteral("no such connection request"));
-    fd_ = demandeFd_;
+    const int fd = demandeFd_;
     demandeFd_ = -1;
     demandeId_ = 0;
+    return Adopte(fd);
+}
+
+bool Winsock::Adopte(int fd)
+{
+    if (genre_ != Genre::Tcp || etat_ != sckClosed) {
+        ::close(fd);
+        return refuse(QStringLiteral("Adopte needs a closed TCP socket"));
+    }
+    ++generation_;
+    fd_ = fd;
     sockaddr_in pair{};
     socklen_t longueur = sizeof pair;
     if (::getpeername(fd_, reinterpret_cast<sockaddr *>(&pair), &longueur) == 0)

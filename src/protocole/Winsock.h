@@ -100,6 +100,10 @@ public:
 
     bool Listen();
     bool Accept(qint32 requestId);
+    // TCP: turns the closed control into the accepted, non-blocking
+    // connection `fd` that another listener took, as Accept() does with its
+    // own; closes `fd` when it cannot.
+    bool Adopte(int fd);
     bool Connect(const QString &hote, int port);
     bool Bind(int port);
     bool SendData(const QByteArray &donnees)

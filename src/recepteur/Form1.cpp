@@ -12,6 +12,7 @@
 #include "outils/Formatage.h"
 #include "outils/Twips.h"
 #include "emetteur/Form2.h"
+#include "page/MesurePage.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -52,7 +53,13 @@ Form1::Form1()
     W.setLocalPort(Protocole::Port);
     // A transmitter that delivers nothing for this long loses the single slot.
     W.setSilenceMax(SilenceMaxMs);
-    connect(&W, &Winsock::ConnectionRequest, this, &Form1::W_ConnectionRequest);
+    connect(&page_.accueil(), &Accueil::transmetteur, this, &Form1::Accueil_Transmetteur);
+    page_.definitOccupation([this] {
+        const Mesure &m = suivi_->mesure();
+        return ServeurPage::Occupation{W.State() >= Winsock::sckConnected, W.RemoteHostIP(),
+                                       m.enCours() ? m.debut().msecsTo(QDateTime::currentDateTime()) : 0};
+    });
+    connect(&page_, &ServeurPage::mesureCommencee, this, &Form1::SuitPage);
     connect(&W, &Winsock::DataArrival, this, &Form1::W_DataArrival);
     connect(&W, &Winsock::Closed, this, &Form1::W_Close);
     connect(&W, &Winsock::Error, this, &Form1::W_Error);
@@ -137,6 +144,9 @@ QString Form1::Occupation() const
         return QStringLiteral("un test complet est déjà en cours");
     if (form2_->Transmet())
         return QStringLiteral("la fenêtre Emetteur transmet déjà : arrêtez son envoi d'abord");
+    if (page_.mesure())
+        return QStringLiteral("l'appareil %1 mesure depuis la page de ce récepteur : attendez la fin de sa mesure")
+            .arg(page_.mesure()->pair());
     return {};
 }
 
@@ -226,7 +236,49 @@ void Form1::SuitEnvoiFenetre(const Winsock &w)
     suivi_->definitReleve([this] { acquittementFenetre_.releve(); });
     suivi_->definitVueTcp([&w] { return w.EtatTcp(); });
     suivi_->decritLien(w.RemoteHostIP());
-    acquittementFenetre_.demarre(w);
+    acquittementFenetre_.demarre([&w] { return w.Compteurs().octetsAcquittes; });
+}
+
+// A browser measures from the page: each phase is charted and followed as a
+// test's is, what this machine sends reading "Envoi : HOTE"; the run is
+// recorded as one test once the page has ended.
+void Form1::SuitPage(MesurePage *mesure)
+{
+    FinEnvoiFenetre();
+    connect(mesure, &MesurePage::phaseCommencee, this, [this, mesure](const QString &sens) {
+        envoiPage_ = sens == QLatin1String("descendant");
+        autreBout_ = mesure->pair();
+        TaillePaquets_ = envoiPage_ ? Emission::TailleAppel : 0;
+        DemarreJauge();
+        if (envoiPage_)
+            suivi_->commence(mesure->local(), mesure->pair(), QStringLiteral("montant"), mesure->test());
+        else
+            suivi_->commence(mesure->pair(), mesure->local(),
+                             sens == QLatin1String("simultane") ? QStringLiteral("simultane-descendant")
+                                                                : QStringLiteral("descendant"),
+                             mesure->test());
+        suivi_->decritLien(mesure->pair());
+    });
+    connect(mesure, &MesurePage::recu, this, [this](qint64 octets) {
+        if (!envoiPage_) {
+            Compte(octets);
+            TaillePaquets_ = octets;
+        }
+    });
+    connect(mesure, &MesurePage::envoye, this, [this](qint64 octets) {
+        if (envoiPage_)
+            Compte(octets);
+    });
+    connect(mesure, &MesurePage::phaseTerminee, this, [this] {
+        envoiPage_ = false;
+        suivi_->termine();
+        ArreteJauge();
+        OublieDebit();
+    });
+    connect(mesure, &MesurePage::fermee, this, [this, mesure] {
+        if (!mesure->mesures().empty())
+            suivi_->testTermine(mesure->mesures());
+    });
 }
 
 void Form1::FinEnvoiFenetre()
@@ -299,10 +351,12 @@ void Form1::Command1_Click()
         Command1->setText(QString::fromUtf8(CaptionDemarrer));
         suivi_->termine();
         jauge->ARRET();
+        page_.accueil().ferme();
         W.Close();
         return;
     }
     jauge->ARRET();
+    page_.accueil().ferme();
     W.Close();
     Command1->setText(QString::fromUtf8(CaptionArreter));
     jauge->tempo(1000);
@@ -313,13 +367,15 @@ void Form1::Command1_Click()
 }
 
 // Listens on the port given as text, and says so in the window when the
-// port cannot be opened (another program holds it).
+// port cannot be opened (another program holds it). The listener stays open
+// while a transmitter is measured: it serves the measuring page, and turns
+// other transmitters away.
 // While the port stays taken and reception is on, listening is tried again
 // every ReessaiEcouteMs, and the banner goes once it succeeds.
 void Form1::Ecoute()
 {
     W.setLocalPort(QByteArray(Protocole::PortTexte).toInt());
-    const bool enEcoute = W.Listen();
+    const bool enEcoute = page_.accueil().enEcoute() || page_.accueil().ecoute(QHostAddress::AnyIPv4, quint16(W.LocalPort()));
     Alerte->setVisible(!enEcoute);
     if (enEcoute)
         ReessaiEcoute.stop();
@@ -329,19 +385,25 @@ void Form1::Ecoute()
 
 void Form1::ReessaiEcoute_Timer()
 {
-    if (Command1->text() == QString::fromUtf8(CaptionArreter) && W.State() == Winsock::sckClosed)
+    if (Command1->text() == QString::fromUtf8(CaptionArreter) && !page_.accueil().enEcoute())
         Ecoute();
     else
         ReessaiEcoute.stop();
 }
 
-void Form1::W_ConnectionRequest(qint32 requestID)
+int Form1::EtatReception() const
 {
-    if (requestID == 0)
-        return;
+    return W.State() != Winsock::sckClosed ? W.State()
+           : page_.accueil().enEcoute()    ? int(Winsock::sckListening)
+                                           : int(Winsock::sckClosed);
+}
+
+// A transmitter's connection, while this window measures nothing else.
+void Form1::Accueil_Transmetteur(int descripteur)
+{
     if (W.State() != Winsock::sckClosed)
         W.Close();
-    if (W.Accept(requestID)) {
+    if (W.Adopte(descripteur)) {
         FinEnvoiFenetre();
         autreBout_ = W.RemoteHostIP();
         service_.commence();
@@ -378,7 +440,8 @@ void Form1::EcouteDeNouveau()
     suivi_->termine();
     OublieDebit();
     W.Close();
-    Ecoute();
+    if (Command1->text() == QString::fromUtf8(CaptionArreter))
+        Ecoute();
     TraiteEvenements();
 }
 
@@ -411,8 +474,8 @@ void Form1::Timer1_Timer()
     texte += QStringLiteral("Mon IP : ") + W.LocalIP() + cr;
     // While this end sends, the rows say so, in the width they have; once
     // the measurement has ended, with whom it was.
-    const bool envoi =
-        (service_.envoieSeulement() && W.State() >= Winsock::sckConnected) || envoiSuivi_ || envoiFenetre_;
+    const bool envoi = (service_.envoieSeulement() && W.State() >= Winsock::sckConnected) || envoiSuivi_ ||
+                       envoiFenetre_ || envoiPage_;
     const bool finie = suivi_->mesure().existe() && !suivi_->mesure().enCours();
     texte += (finie ? QStringLiteral("Fin : ") : envoi ? QStringLiteral("Envoi : ") : QStringLiteral("Connexion : ")) +
              autreBout_ + cr;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "protocole/Protocole.h"
+#include "page/ServeurPage.h"
 #include "protocole/Winsock.h"
 #include "session/Acquittement.h"
 #include "session/ServiceRecepteur.h"
@@ -19,6 +20,7 @@ class Form2;
 class Historique;
 class Joge;
 class MenuMesure;
+class MesurePage;
 class QLabel;
 class QPushButton;
 class SuiviMesure;
@@ -68,6 +70,9 @@ public:
     qint64 TaillePaquets() const { return TaillePaquets_; }
 
     Form2 *form2() const { return form2_.get(); }
+    // W's state, and Winsock::sckListening while the port listens and no
+    // transmitter is measured.
+    int EtatReception() const;
     // The measurement of the transmitter connected, or the last one, its
     // history and its menu.
     SuiviMesure *suivi() const { return suivi_; }
@@ -93,7 +98,9 @@ protected:
 private:
     void Form_Load();
     void Command1_Click();
-    void W_ConnectionRequest(qint32 requestID);
+    void Accueil_Transmetteur(int descripteur);
+    // A browser's measurement from the page, shown and recorded as a test.
+    void SuitPage(MesurePage *mesure);
     void W_DataArrival(qint64 bytesTotal);
     // Bytes measured now: read, or sent back on request.
     void Compte(qint64 octets);
@@ -135,6 +142,8 @@ private:
     Winsock W{Winsock::Genre::Tcp, this};
     Winsock Wssid{Winsock::Genre::Udp, this};
     ServiceRecepteur service_{W};
+    // The measuring port's listener and the measuring page.
+    ServeurPage page_;
     QTimer SSID;
     QTimer Timer1;
     QTimer ReessaiEcoute;
@@ -151,6 +160,8 @@ private:
     bool envoiSuivi_ = false;
     // The transmitter window's stream is followed now.
     bool envoiFenetre_ = false;
+    // This machine sends to a browser's page now.
+    bool envoiPage_ = false;
     Acquittement acquittementFenetre_;
     // Each quarter of a second while a request runs: the transmitter
     // window's button; and since its phase's connection.

@@ -1,36 +1,34 @@
 #include "session/Acquittement.h"
 
-#include "protocole/Winsock.h"
-
 Acquittement::Acquittement(QObject *parent)
     : QObject(parent)
 {
-    lecture_.setInterval(PeriodeMs);
-    connect(&lecture_, &QTimer::timeout, this, &Acquittement::releve);
+    tic_.setInterval(PeriodeMs);
+    connect(&tic_, &QTimer::timeout, this, &Acquittement::releve);
 }
 
-void Acquittement::demarre(const Winsock &w, qint64 horsFlux)
+void Acquittement::demarre(std::function<qint64()> lecture, qint64 horsFlux)
 {
-    w_ = &w;
+    lecture_ = std::move(lecture);
     comptes_ = 0;
     // Acknowledged before the stream: the request line, or bytes of an
     // earlier follower.
-    base_ = std::max(horsFlux, w.Compteurs().octetsAcquittes);
-    lecture_.start();
+    base_ = std::max(horsFlux, lecture_());
+    tic_.start();
 }
 
 void Acquittement::arrete()
 {
     releve();
-    w_ = nullptr;
-    lecture_.stop();
+    lecture_ = nullptr;
+    tic_.stop();
 }
 
 void Acquittement::releve()
 {
-    if (!w_)
+    if (!lecture_)
         return;
-    const qint64 n = w_->Compteurs().octetsAcquittes - base_ - comptes_;
+    const qint64 n = lecture_() - base_ - comptes_;
     if (n <= 0)
         return;
     comptes_ += n;

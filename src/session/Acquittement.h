@@ -3,7 +3,7 @@
 #include <QObject>
 #include <QTimer>
 
-class Winsock;
+#include <functional>
 
 // What an end that sends has really delivered: the bytes of its stream the
 // far end has acknowledged (TCP_INFO), where the bytes its system took also
@@ -19,12 +19,13 @@ public:
 
     explicit Acquittement(QObject *parent = nullptr);
 
-    // Follows `w`, connected, whose first `horsFlux` bytes are not the
-    // stream (a request line); what it had delivered before is not counted.
-    void demarre(const Winsock &w, qint64 horsFlux = 0);
+    // Follows a connection whose acknowledged bytes `lecture` tells (see
+    // Winsock::Compteurs), the first `horsFlux` of which are not the stream
+    // (a request line); what it had delivered before is not counted.
+    void demarre(std::function<qint64()> lecture, qint64 horsFlux = 0);
     // Counts a last time, then stops.
     void arrete();
-    bool actif() const { return w_ != nullptr; }
+    bool actif() const { return bool(lecture_); }
     // Says through acquittes() what the far end has acknowledged since the
     // last look.
     void releve();
@@ -35,8 +36,8 @@ signals:
     void acquittes(qint64 octets);
 
 private:
-    const Winsock *w_ = nullptr;
-    QTimer lecture_;
+    std::function<qint64()> lecture_;
+    QTimer tic_;
     qint64 base_ = 0;
     qint64 comptes_ = 0;
 };

@@ -85,7 +85,7 @@ void ServiceRecepteur::sert()
     }
     envoie_ = true;
     if (envoieSeulement())
-        acquittement_.demarre(w_);
+        acquittement_.demarre([this] { return w_.Compteurs().octetsAcquittes; });
     emission_.demarre();
     duree_.start(demande_->secondes * 1000);
     echantillon_.start();

@@ -202,7 +202,7 @@ void Session::W_Connect()
         W.SendData(demande);
     if (reglages_.genre != Genre::Retour) {
         montant_.commence(ici, adresse_);
-        acquittement_.demarre(W, demande.size());
+        acquittement_.demarre([this] { return W.Compteurs().octetsAcquittes; }, demande.size());
         emission_.demarre();
     }
     if (reglages_.genre == Genre::Retour || reglages_.genre == Genre::Simultane) {

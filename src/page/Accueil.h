@@ -1,0 +1,59 @@
+#pragma once
+
+#include "page/EcouteHttp.h"
+
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include <functional>
+#include <vector>
+
+// The receiver's listener on its measuring port: it keeps listening while
+// the receiver measures, so that the measuring page is served all along.
+// Each connection is told by its first bytes, as a request line is: an HTTP
+// request goes to the page's server, its bytes left where they are
+// (looked at with MSG_PEEK); anything else (the stream begins with "A", a
+// request line with "BandePassante", or nothing comes within AttenteMs) is a
+// transmitter, handed to the receiver when it is free, and otherwise closed
+// at once, as a receiver that serves another does. At most AttenteMax
+// connections wait to be told at once, fewer from one address.
+class Accueil : public EcouteHttp
+{
+    Q_OBJECT
+
+public:
+    static constexpr int AttenteMs = 250;
+    static constexpr int AttenteMax = 32;
+    static constexpr int AttenteParAdresseMax = 8;
+
+    explicit Accueil(QObject *parent = nullptr);
+    ~Accueil() override;
+
+    // Whether the receiver measures now; none means never.
+    void definitOccupe(std::function<bool()> occupe) { occupe_ = std::move(occupe); }
+    // Without the page, every connection is a transmitter's, counted as
+    // data whatever it begins with.
+    void definitSansPage(bool sansPage) { sansPage_ = sansPage; }
+    bool enEcoute() const { return isListening(); }
+
+    // What the first bytes of a connection are, once they tell.
+    enum class Genre { Attente, Http, Transmetteur };
+    static Genre Reconnait(QByteArrayView debut);
+
+signals:
+    // A transmitter's connection, non-blocking, that the receiver must adopt
+    // (Winsock::Adopte) or close.
+    void transmetteur(int fd);
+
+protected:
+    void accueille(int fd) override;
+
+private:
+    struct EnAttente;
+    void examine(int fd);
+    void tranche(int fd, Genre genre);
+
+    std::function<bool()> occupe_;
+    bool sansPage_ = false;
+    std::vector<std::unique_ptr<EnAttente>> attente_;
+};

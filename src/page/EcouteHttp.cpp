@@ -1,0 +1,128 @@
+#include "page/EcouteHttp.h"
+
+#include "protocole/VueTcp.h"
+
+#include <QSocketNotifier>
+#include <QTcpSocket>
+
+#include <cerrno>
+#include <cstring>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+// The bounds of one connection hang on this child of its socket: deleted,
+// they are gone.
+constexpr char NomGarde[] = "garde";
+
+}
+
+EcouteHttp::EcouteHttp(const Limites &limites, QObject *parent)
+    : QTcpServer(parent)
+    , limites_(limites)
+{
+    reprise_.setSingleShot(true);
+    reprise_.setInterval(ReprisePauseMs);
+    connect(&reprise_, &QTimer::timeout, this, [this] {
+        if (attente_)
+            attente_->setEnabled(true);
+    });
+}
+
+EcouteHttp::~EcouteHttp() = default;
+
+bool EcouteHttp::ecoute(const QHostAddress &adresse, quint16 port)
+{
+    numeroErreur_ = 0;
+    if (!listen(adresse, port)) {
+        // Qt keeps the system's number to itself.
+        numeroErreur_ = serverError() == QAbstractSocket::AddressInUseError ? EADDRINUSE
+                        : serverError() == QAbstractSocket::SocketAccessError ? EACCES
+                                                                               : 0;
+        return false;
+    }
+    // Qt's loop accepts no more: ours does.
+    pauseAccepting();
+    attente_ = std::make_unique<QSocketNotifier>(socketDescriptor(), QSocketNotifier::Read);
+    connect(attente_.get(), &QSocketNotifier::activated, this, &EcouteHttp::accepte);
+    return true;
+}
+
+void EcouteHttp::ferme()
+{
+    attente_.reset();
+    reprise_.stop();
+    close();
+}
+
+void EcouteHttp::accepte()
+{
+    for (;;) {
+        const int fd = ::accept4(int(socketDescriptor()), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd >= 0) {
+            enPause_ = false;
+            accueille(fd);
+            continue;
+        }
+        if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
+            if (!enPause_)
+                emit descripteursEpuises(QString::fromLocal8Bit(std::strerror(errno)));
+            enPause_ = true;
+            attente_->setEnabled(false);
+            reprise_.start();
+        }
+        return;
+    }
+}
+
+void EcouteHttp::accueille(int fd)
+{
+    confie(fd);
+}
+
+void EcouteHttp::confie(int fd)
+{
+    auto *socket = new QTcpSocket(this);
+    if (ouvertes_.size() >= limites_.connexionsMax || !socket->setSocketDescriptor(fd)) {
+        delete socket;
+        ::close(fd);
+        return;
+    }
+    const QHostAddress pair = socket->peerAddress();
+    if (parAdresse_.value(pair) >= limites_.parAdresseMax) {
+        socket->abort();
+        delete socket;
+        return;
+    }
+    ouvertes_ << socket;
+    ++parAdresse_[pair];
+    connect(socket, &QObject::destroyed, this, [this, pair] {
+        ouvertes_.removeAll(nullptr);
+        if (--parAdresse_[pair] <= 0)
+            parAdresse_.remove(pair);
+    });
+    auto *garde = new QObject(socket);
+    garde->setObjectName(QLatin1String(NomGarde));
+    const qint64 octetsMax = limites_.octetsMax;
+    // Counted by the system, whatever the server has read of it; dropped
+    // from the loop, after the server's own reading.
+    connect(socket, &QTcpSocket::readyRead, garde, [socket, octetsMax] {
+        if (LitCompteursTcp(int(socket->socketDescriptor())).octetsRecus > octetsMax)
+            QMetaObject::invokeMethod(socket, &QAbstractSocket::abort, Qt::QueuedConnection);
+    });
+    QTimer::singleShot(limites_.vieMs, garde, [socket] { socket->abort(); });
+    addPendingConnection(socket);
+    emit newConnection();
+}
+
+int EcouteHttp::libere(const QHostAddress &adresse, quint16 port)
+{
+    for (const QPointer<QTcpSocket> &s : ouvertes_) {
+        if (s && s->peerPort() == port && s->peerAddress() == adresse) {
+            delete s->findChild<QObject *>(QLatin1String(NomGarde), Qt::FindDirectChildrenOnly);
+            return int(s->socketDescriptor());
+        }
+    }
+    return -1;
+}

@@ -1,0 +1,198 @@
+#include "page/ServeurPage.h"
+
+#include "lien/Sonde.h"
+#include "page/MesurePage.h"
+#include "protocole/AdresseLocale.h"
+
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QHttpServer>
+#include <QHttpServerResponse>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QWebSocket>
+
+namespace {
+
+// The page and its files, built into the program.
+const struct {
+    const char *chemin;
+    const char *ressource;
+    const char *type;
+} Fichiers[] = {
+    {"/", ":/page/index.html", "text/html; charset=utf-8"},
+    {"/bandepassante.js", ":/page/bandepassante.js", "text/javascript; charset=utf-8"},
+    {"/bandepassante.css", ":/page/bandepassante.css", "text/css; charset=utf-8"},
+    {"/icone.svg", ":/page/icone.svg", "image/svg+xml"},
+};
+
+// A round trip is a short counter; a page sends a few a second.
+constexpr int EchoMax = 64;
+constexpr int EchosParSecondeMax = 50;
+constexpr int AppareilsMax = 64;
+
+QByteArray json(const QJsonObject &o)
+{
+    return QJsonDocument(o).toJson(QJsonDocument::Compact);
+}
+
+}
+
+ServeurPage::ServeurPage(QObject *parent)
+    : QObject(parent)
+    , http_(std::make_unique<QHttpServer>())
+{
+    for (const auto &f : Fichiers) {
+        const QString ressource = QString::fromLatin1(f.ressource);
+        const QByteArray type(f.type);
+        http_->route(QString::fromLatin1(f.chemin), QHttpServerRequest::Method::Get,
+                     [this, ressource, type](const QHttpServerRequest &requete) {
+                         if (appareils_.size() < AppareilsMax || appareils_.contains(requete.remoteAddress()))
+                             appareils_.insert(requete.remoteAddress(), NomAppareil(requete.value("User-Agent")));
+                         QFile fichier(ressource);
+                         fichier.open(QIODevice::ReadOnly);
+                         return QHttpServerResponse(type, fichier.readAll());
+                     });
+    }
+    http_->route(QStringLiteral("/etat"), QHttpServerRequest::Method::Get, [this](const QHttpServerRequest &requete) {
+        const Occupation o = occupation();
+        QJsonObject etat{{QStringLiteral("occupe"), o.occupe},
+                         {QStringLiteral("recepteur"), AdresseLocale::DeLaMachine()},
+                         {QStringLiteral("version"), QStringLiteral(BANDEPASSANTE_VERSION)},
+                         {QStringLiteral("lien"), Sonde::LienVers(requete.remoteAddress()).description()}};
+        if (o.occupe) {
+            etat.insert(QStringLiteral("qui"), o.qui);
+            etat.insert(QStringLiteral("depuis_s"), double(o.depuisMs / 1000));
+        }
+        return QHttpServerResponse(etat);
+    });
+    // Only the page's own origin, no sniffing, nothing kept in the browser.
+    http_->afterRequest([](QHttpServerResponse &&reponse) {
+        reponse.setHeader("Content-Security-Policy",
+                          "default-src 'self'; connect-src 'self' ws:; img-src 'self' data:; frame-ancestors 'none'");
+        reponse.setHeader("X-Content-Type-Options", "nosniff");
+        reponse.setHeader("Referrer-Policy", "no-referrer");
+        reponse.setHeader("Cache-Control", "no-store");
+        return std::move(reponse);
+    });
+    accueil_ = new Accueil(http_.get());
+    accueil_->definitOccupe([this] { return occupation().occupe || mesure_; });
+    http_->bind(accueil_);
+    connect(http_.get(), &QHttpServer::newWebSocketConnection, this, &ServeurPage::nouveauWebSocket);
+}
+
+ServeurPage::~ServeurPage() = default;
+
+void ServeurPage::definitSansPage(bool sansPage)
+{
+    accueil_->definitSansPage(sansPage);
+}
+
+ServeurPage::Occupation ServeurPage::occupation() const
+{
+    if (occupation_) {
+        const Occupation o = occupation_();
+        if (o.occupe)
+            return o;
+    }
+    if (mesure_)
+        return {true, mesure_->pair(), QDateTime::currentMSecsSinceEpoch() - mesure_->test()};
+    return {};
+}
+
+QByteArray ServeurPage::refus(const MesurePage *demandeur, const QString &sens) const
+{
+    const Occupation o = occupation();
+    if (o.occupe && mesure_ != demandeur)
+        return json({{QStringLiteral("type"), QStringLiteral("occupe")},
+                     {QStringLiteral("qui"), o.qui},
+                     {QStringLiteral("depuis_s"), double(o.depuisMs / 1000)}});
+    if (sansRetour_ && sens != QLatin1String("montant"))
+        return json({{QStringLiteral("type"), QStringLiteral("refus")},
+                     {QStringLiteral("raison"), QStringLiteral("ce récepteur refuse d'envoyer vers un appareil")}});
+    return {};
+}
+
+void ServeurPage::nouveauWebSocket()
+{
+    while (http_->hasPendingWebSocketConnections()) {
+        std::unique_ptr<QWebSocket> ws = http_->nextPendingWebSocketConnection();
+        // Past the handshake, it bounds itself.
+        const int fd = accueil_->libere(ws->peerAddress(), ws->peerPort());
+        const QString chemin = ws->requestUrl().path();
+        if (chemin == QLatin1String("/ws/latence")) {
+            echo(std::move(ws));
+        } else if (chemin == QLatin1String("/ws") && fd >= 0) {
+            const QString appareil = appareils_.value(ws->peerAddress());
+            auto *m = new MesurePage(std::move(ws), fd, appareil, this);
+            m->definitRefus([this, m](const QString &sens) { return refus(m, sens); });
+            connect(m, &MesurePage::phaseCommencee, this, [this, m] {
+                if (mesure_ == m)
+                    return;
+                mesure_ = m;
+                emit mesureCommencee(m);
+            });
+            connect(m, &MesurePage::fermee, m, &QObject::deleteLater);
+        } else {
+            ws->close(QWebSocketProtocol::CloseCodePolicyViolated);
+            ws.release()->deleteLater();
+        }
+    }
+}
+
+// Each short text message goes back at once, unchanged: the page times the
+// round trip. Anything else, or too many, ends the connection.
+void ServeurPage::echo(std::unique_ptr<QWebSocket> ws)
+{
+    QWebSocket *s = ws.release();
+    s->setParent(this);
+    s->setMaxAllowedIncomingMessageSize(EchoMax);
+    s->setMaxAllowedIncomingFrameSize(EchoMax);
+    struct Cadence
+    {
+        QElapsedTimer seconde;
+        int echos = 0;
+    };
+    auto cadence = std::make_shared<Cadence>();
+    cadence->seconde.start();
+    connect(s, &QWebSocket::textMessageReceived, s, [s, cadence](const QString &message) {
+        if (cadence->seconde.hasExpired(1000)) {
+            cadence->seconde.restart();
+            cadence->echos = 0;
+        }
+        if (message.size() > EchoMax || ++cadence->echos > EchosParSecondeMax) {
+            s->close(QWebSocketProtocol::CloseCodePolicyViolated);
+            return;
+        }
+        s->sendTextMessage(message);
+    });
+    connect(s, &QWebSocket::binaryMessageReceived, s, [s] { s->close(QWebSocketProtocol::CloseCodePolicyViolated); });
+    connect(s, &QWebSocket::disconnected, s, &QObject::deleteLater);
+}
+
+QString ServeurPage::NomAppareil(const QByteArray &userAgent)
+{
+    // The first that matches, in this order: Chrome's string names Safari,
+    // Edge's names Chrome, Android's names Linux.
+    const struct {
+        const char *marque;
+        const char *nom;
+    } navigateurs[] = {{"Edg", "Edge"},          {"OPR/", "Opera"},     {"SamsungBrowser", "Samsung Internet"},
+                       {"Firefox/", "Firefox"},  {"FxiOS", "Firefox"},  {"CriOS", "Chrome"},
+                       {"Chrome/", "Chrome"},    {"Safari/", "Safari"}},
+      systemes[] = {{"Android", "Android"}, {"iPhone", "iPhone"}, {"iPad", "iPad"},     {"Windows", "Windows"},
+                    {"Mac OS X", "macOS"},  {"CrOS", "ChromeOS"}, {"Linux", "Linux"}};
+    const auto trouve = [&userAgent](const auto &liste) {
+        for (const auto &e : liste) {
+            if (userAgent.contains(e.marque))
+                return QString::fromLatin1(e.nom);
+        }
+        return QString();
+    };
+    const QString navigateur = trouve(navigateurs);
+    const QString systeme = trouve(systemes);
+    if (navigateur.isEmpty() && systeme.isEmpty())
+        return QStringLiteral("navigateur");
+    return navigateur.isEmpty() ? systeme : systeme.isEmpty() ? navigateur : navigateur + QStringLiteral(", ") + systeme;
+}
