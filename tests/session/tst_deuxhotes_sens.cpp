@@ -107,7 +107,7 @@ void TestDeuxHotesSens::console()
                  // acknowledgements.
                  mediane(simultane.value(QStringLiteral("montant"))) > 0.8 * Montant &&
                  mediane(simultane.value(QStringLiteral("descendant"))) > 0.8 * Descendant,
-             qPrintable(test.lignes().join('\n')));
+             qPrintable(QJsonDocument(t).toJson()));
     for (const QJsonObject &r : test.objets(QStringLiteral("resume")))
         QVERIFY(!sens(r).startsWith(QStringLiteral("montant/")) || sens(r) == QStringLiteral("montant/recepteur"));
     // Each direction's latency, from the end that sent (the far end's report
@@ -186,7 +186,11 @@ void TestDeuxHotesSens::fenetres()
     const Historique::Fiche montant = form1.historique()->fiches().value(0);
     QVERIFY(montant.sens == QLatin1String("montant") && montant.emetteur == QLatin1String("10.45.0.1") &&
             montant.recepteur == AdresseB);
-    QVERIFY2(pres(montant.mediane, Montant), qPrintable(QString::number(montant.mediane)));
+    // Counted where it arrived: never above the link, not even the first
+    // second that fills the send buffer. (The window's own send loop may
+    // fall short of the link on a loaded machine: its rate is not the point.)
+    QVERIFY2(montant.maximum <= 1.02 * Montant && montant.mediane > 0.5 * Montant,
+             qPrintable(QStringLiteral("%1 %2").arg(montant.maximum).arg(montant.mediane)));
 
     form2->findChild<QAction *>(QStringLiteral("autreSens"))->trigger();
     QTRY_VERIFY_WITH_TIMEOUT(form1.suivi()->mesure().enCours(), 10000);
