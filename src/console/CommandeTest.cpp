@@ -36,10 +36,14 @@ CommandeTest::CommandeTest(const LigneCommande::Reglages &reglages, Sortie &sort
                     ? QStringLiteral("bandepassante-console : test complet arrêté, la phase « %1 » a été coupée.").arg(phase)
                     : QStringLiteral("bandepassante-console : test complet arrêté avant la phase « %1 » : %2.")
                           .arg(phase, raison));
-        sortie_.test(test_.session().adresse(), test_.mesureMontant(TestComplet::Montant).lien(), Session::motif(fin),
-                     test_.phasesMesurees(), test_.montant(TestComplet::Montant),
-                     test_.descendant(TestComplet::Descendant), test_.montant(TestComplet::Simultane),
-                     test_.descendant(TestComplet::Simultane));
+        const int phases = test_.phasesMesurees();
+        const ResumeMesure montant = test_.montant(TestComplet::Montant);
+        const ResumeMesure descendant = test_.descendant(TestComplet::Descendant);
+        const ResumeMesure simultaneMontant = test_.montant(TestComplet::Simultane);
+        const ResumeMesure simultaneDescendant = test_.descendant(TestComplet::Simultane);
+        sortie_.test({test_.session().adresse(), {}, {}}, test_.mesureMontant(TestComplet::Montant).lien(),
+                     Session::motif(fin), phases > 0 ? &montant : nullptr, phases > 1 ? &descendant : nullptr,
+                     phases > 2 ? &simultaneMontant : nullptr, phases > 2 ? &simultaneDescendant : nullptr);
         termine(fin == Session::Fin::Coupure ? Impossible : Termine);
     });
 }

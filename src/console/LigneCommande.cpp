@@ -25,7 +25,7 @@ struct SousCommande
 const SousCommande SousCommandes[] = {
     {"recevoir", "receive", LigneCommande::Mode::Recevoir,
      {QStringLiteral("port"), QStringLiteral("une-fois"), QStringLiteral("duree"), QStringLiteral("sans-retour"),
-      QStringLiteral("metriques")},
+      QStringLiteral("sans-page"), QStringLiteral("metriques")},
      0},
     {"emettre", "send", LigneCommande::Mode::Emettre,
      {QStringLiteral("port"), QStringLiteral("duree"), QStringLiteral("attente"), QStringLiteral("retour")}, 10},
@@ -55,7 +55,7 @@ QString LigneCommande::usage()
     return QStringLiteral(
         "Utilisation :\n"
         "  bandepassante-console recevoir [--port N] [--une-fois] [--duree S] [--sans-retour]\n"
-        "                                 [--metriques ADRESSE:PORT] [--json]\n"
+        "                                 [--sans-page] [--metriques ADRESSE:PORT] [--json]\n"
         "  bandepassante-console emettre HOTE [--port N] [--duree S] [--attente S] [--retour]\n"
         "                                     [--json]\n"
         "  bandepassante-console test HOTE [--port N] [--duree S] [--attente S] [--json]\n"
@@ -65,7 +65,8 @@ QString LigneCommande::usage()
         "ou une autre console à l'autre bout.\n"
         "\n"
         "Commandes (alias anglais entre parenthèses) :\n"
-        "  recevoir (receive)    écoute le port TCP 4444, mesure un émetteur à la fois et\n"
+        "  recevoir (receive)    écoute le port TCP 4444, mesure un émetteur à la fois,\n"
+        "                        sert la page de mesure http://ADRESSE:4444/ et\n"
         "                        s'annonce sur le réseau local\n"
         "  emettre (send) HOTE   se connecte au port TCP 4444 de HOTE et y envoie le flux\n"
         "                        de mesure\n"
@@ -87,6 +88,8 @@ QString LigneCommande::usage()
         "                        (1 à 60) ; il faut un récepteur qui sait le faire\n"
         "  --sans-retour, --no-reverse\n"
         "                        recevoir : refuse d'envoyer vers qui le demande\n"
+        "  --sans-page, --no-page\n"
+        "                        recevoir : ne sert pas la page de mesure\n"
         "  --metriques ADRESSE:PORT, --metrics ADRESSE:PORT\n"
         "                        recevoir : sert GET /metrics (Prometheus) à cette\n"
         "                        adresse, par exemple 127.0.0.1:9444 ou :9444\n"
@@ -122,9 +125,10 @@ LigneCommande::LigneCommande(const QStringList &arguments)
     const QCommandLineOption uneFois({QStringLiteral("une-fois"), QStringLiteral("once")}, QString());
     const QCommandLineOption retour({QStringLiteral("retour"), QStringLiteral("reverse")}, QString());
     const QCommandLineOption sansRetour({QStringLiteral("sans-retour"), QStringLiteral("no-reverse")}, QString());
+    const QCommandLineOption sansPage({QStringLiteral("sans-page"), QStringLiteral("no-page")}, QString());
     const QCommandLineOption metriques({QStringLiteral("metriques"), QStringLiteral("metrics")}, QString(),
                                        QStringLiteral("ADRESSE:PORT"));
-    analyseur.addOptions({aide, version, json, port, duree, attente, uneFois, retour, sansRetour, metriques});
+    analyseur.addOptions({aide, version, json, port, duree, attente, uneFois, retour, sansRetour, sansPage, metriques});
 
     if (!analyseur.parse(arguments)) {
         const QStringList inconnues = analyseur.unknownOptionNames();
@@ -174,7 +178,7 @@ LigneCommande::LigneCommande(const QStringList &arguments)
     if (versHote)
         reglages_.hote = positions[1];
 
-    for (const QCommandLineOption *o : {&port, &duree, &attente, &uneFois, &retour, &sansRetour, &metriques}) {
+    for (const QCommandLineOption *o : {&port, &duree, &attente, &uneFois, &retour, &sansRetour, &sansPage, &metriques}) {
         if (analyseur.isSet(*o) && !commande->options.contains(o->names().first())) {
             refuse(QStringLiteral("l'option --%1 ne s'applique pas à %2.").arg(o->names().first(), nom));
             return;
@@ -185,6 +189,7 @@ LigneCommande::LigneCommande(const QStringList &arguments)
     reglages_.uneFois = analyseur.isSet(uneFois);
     reglages_.retour = analyseur.isSet(retour);
     reglages_.sansRetour = analyseur.isSet(sansRetour);
+    reglages_.sansPage = analyseur.isSet(sansPage);
     reglages_.metriques = analyseur.value(metriques);
     QHostAddress adresseMetriques;
     quint16 portMetriques = 0;

@@ -27,6 +27,8 @@ public:
         // them back.
         bool retour = false;
         bool sansRetour = false;
+        // recevoir: no measuring page, every connection a transmitter's.
+        bool sansPage = false;
         // recevoir: where to serve GET /metrics ("ADRESSE:PORT"); empty: not.
         QString metriques;
         QString hote;

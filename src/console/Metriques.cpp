@@ -123,12 +123,17 @@ qint64 recusPar(const ChroniqueMesure &chronique)
 
 void Metriques::fin(const QString &motif)
 {
+    compte(recusPar(chronique_), service_.envoyes(), motif);
+}
+
+void Metriques::compte(qint64 recus, qint64 envoyes, const QString &motif)
+{
     for (int i = 0; i < 4; ++i) {
         if (motif == QLatin1String(Motifs[i]))
             ++fins_[i];
     }
-    recus_ += recusPar(chronique_);
-    envoyes_ += service_.envoyes();
+    recus_ += recus;
+    envoyes_ += envoyes;
 }
 
 QByteArray Metriques::texte() const

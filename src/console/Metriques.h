@@ -46,6 +46,9 @@ public:
 
     // A measurement has ended, as the summary names it ("depart"...).
     void fin(const QString &motif);
+    // A browser's measurement from the page has ended a direction: the
+    // bytes it received and sent.
+    void compte(qint64 recus, qint64 envoyes, const QString &motif);
 
     // The exposition, as a scrape gets it now.
     QByteArray texte() const;

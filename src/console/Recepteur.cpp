@@ -1,12 +1,20 @@
 #include "console/Recepteur.h"
 
 #include "console/Sortie.h"
+#include "page/CodeQr.h"
 #include "protocole/Annonce.h"
 #include "protocole/Protocole.h"
 #include "protocole/RaisonEchec.h"
 
+#include <QDateTime>
+#include <QNetworkInterface>
+
+#include <cstdio>
+#include <unistd.h>
+
 Recepteur::Recepteur(const LigneCommande::Reglages &reglages, Sortie &sortie)
     : reglages_(reglages)
+    , sortie_(sortie)
     , chronique_(sortie, QStringLiteral("recepteur"))
 {
     W.setLocalPort(reglages_.port);
@@ -18,7 +26,14 @@ Recepteur::Recepteur(const LigneCommande::Reglages &reglages, Sortie &sortie)
         emetteurParti(ChroniqueMesure::Fin::Coupure,
                       QStringLiteral("la demande de l'émetteur a été refusée, aucune mesure"));
     });
-    connect(&W, &Winsock::ConnectionRequest, this, &Recepteur::W_ConnectionRequest);
+    page_.definitSansPage(reglages_.sansPage);
+    page_.definitSansRetour(reglages_.sansRetour);
+    page_.definitOccupation([this] {
+        return ServeurPage::Occupation{chronique_.enCours(), chronique_.pair(),
+                                       chronique_.mesure().debut().msecsTo(QDateTime::currentDateTime())};
+    });
+    connect(&page_.accueil(), &Accueil::transmetteur, this, &Recepteur::Accueil_Transmetteur);
+    connect(&page_, &ServeurPage::mesureCommencee, this, &Recepteur::suitPage);
     connect(&W, &Winsock::DataArrival, this, &Recepteur::W_DataArrival);
     connect(&W, &Winsock::Closed, this, &Recepteur::W_Close);
     connect(&W, &Winsock::Error, this, &Recepteur::W_Error);
@@ -28,11 +43,6 @@ Recepteur::Recepteur(const LigneCommande::Reglages &reglages, Sortie &sortie)
     duree_.setSingleShot(true);
     duree_.setTimerType(Qt::PreciseTimer);
     connect(&duree_, &QTimer::timeout, this, [this] { arrete(ChroniqueMesure::Fin::Duree); });
-    reessaiEcoute_.setInterval(Protocole::ReessaiEcouteMs);
-    connect(&reessaiEcoute_, &QTimer::timeout, this, [this] {
-        if (W.State() == Winsock::sckClosed)
-            ecouteDeNouveau();
-    });
 }
 
 void Recepteur::demarre()
@@ -51,9 +61,15 @@ void Recepteur::demarre()
         }
         Sortie::diagnostic(QStringLiteral("Métriques sur %1.").arg(Metriques::Description(adresse, port)));
     }
-    if (!W.Listen()) {
+    Accueil &accueil = page_.accueil();
+    connect(&accueil, &EcouteHttp::descripteursEpuises, this, [](const QString &pourquoi) {
+        Sortie::diagnostic(QStringLiteral("bandepassante-console : plus de connexion possible sur le port de mesure "
+                                          "(%1) ; nouvel essai chaque seconde.")
+                               .arg(pourquoi));
+    });
+    if (!page_.ecoute(QHostAddress::AnyIPv4, quint16(reglages_.port))) {
         Sortie::diagnostic(QStringLiteral("bandepassante-console : ") +
-                           RaisonEcouteImpossible(reglages_.port, W.NumeroDerniereErreur(), W.DerniereErreur()) +
+                           RaisonEcouteImpossible(reglages_.port, accueil.numeroErreur(), accueil.errorString()) +
                            QLatin1Char('.'));
         termine(Impossible);
         return;
@@ -61,37 +77,44 @@ void Recepteur::demarre()
     Sortie::diagnostic(QStringLiteral("Réception sur le port TCP %1 ; annonce de %2 sur le réseau local.")
                            .arg(reglages_.port)
                            .arg(W.LocalIP()));
+    if (!reglages_.sansPage)
+        ditPage();
     SSID.start();
     if (reglages_.duree > 0)
         duree_.start(reglages_.duree * 1000);
 }
 
-// While the port is taken, said once, then tried again every few seconds
-// until it is free.
-void Recepteur::ecouteDeNouveau()
+// The page at each of this machine's LAN addresses; on a terminal, the code
+// of the first to scan; in JSON, one object.
+void Recepteur::ditPage()
 {
-    if (W.Listen()) {
-        if (reessaiEcoute_.isActive())
-            Sortie::diagnostic(QStringLiteral("Réception de nouveau sur le port TCP %1.").arg(reglages_.port));
-        reessaiEcoute_.stop();
-        return;
+    QStringList adresses;
+    const QString principale = W.LocalIP();
+    for (const QHostAddress &a : QNetworkInterface::allAddresses()) {
+        if (a.protocol() == QHostAddress::IPv4Protocol && !a.isLoopback())
+            adresses << QStringLiteral("http://%1:%2/").arg(a.toString()).arg(reglages_.port);
     }
-    if (reessaiEcoute_.isActive())
-        return;
-    Sortie::phrase(RaisonEcouteImpossible(reglages_.port, W.NumeroDerniereErreur(), W.DerniereErreur()) +
-                   QStringLiteral(" ; nouvel essai toutes les %1 s").arg(Protocole::ReessaiEcouteMs / 1000));
-    reessaiEcoute_.start();
+    // The default route's address first: it is the one a phone reaches.
+    const QString url = QStringLiteral("http://%1:%2/").arg(principale).arg(reglages_.port);
+    adresses.removeAll(url);
+    adresses.prepend(url);
+    sortie_.page(adresses);
+    Sortie::diagnostic(QStringLiteral("Page de mesure pour un téléphone ou un ordinateur : %1")
+                           .arg(adresses.join(QStringLiteral(" , "))));
+    if (::isatty(STDERR_FILENO)) {
+        if (const std::optional<CodeQr> code = FaitCodeQr(url.toUtf8()))
+            Sortie::diagnostic(CodeQrEnTexte(*code).chopped(1));
+    }
 }
 
-void Recepteur::W_ConnectionRequest(qint32 requestId)
+// A transmitter's connection, while nothing else is measured: the control
+// becomes that connection, and a second transmitter is turned away until
+// this one leaves.
+void Recepteur::Accueil_Transmetteur(int descripteur)
 {
-    // The listening socket itself becomes the connection: a second
-    // transmitter is turned away until this one leaves.
     W.Close();
-    if (!W.Accept(requestId)) {
-        ecouteDeNouveau();
+    if (!W.Adopte(descripteur))
         return;
-    }
     Sortie::diagnostic(QStringLiteral("Emetteur %1 connecté.").arg(W.RemoteHostIP()));
     service_.commence();
     chronique_.definitVueTcp(nullptr);
@@ -128,12 +151,8 @@ void Recepteur::W_Close()
 
 void Recepteur::W_Error(int number, const QString &description)
 {
-    if (!chronique_.enCours()) {
-        // The listening socket failed: listen again.
-        W.Close();
-        ecouteDeNouveau();
+    if (!chronique_.enCours())
         return;
-    }
     // Nothing moved either way: a requester served the blocks back has
     // stopped reading them.
     if (number == Winsock::ErreurSilence)
@@ -162,10 +181,8 @@ void Recepteur::emetteurParti(ChroniqueMesure::Fin fin, const QString &sansMesur
     const bool rienRecu = chronique_.total() == 0;
     compteFin(fin);
     W.Close();
-    if (!reglages_.uneFois) {
-        ecouteDeNouveau();
+    if (!reglages_.uneFois)
         return;
-    }
     if (fin == ChroniqueMesure::Fin::Coupure && rienRecu) {
         Sortie::diagnostic(QStringLiteral("bandepassante-console : ") + sansMesure + QLatin1Char('.'));
         termine(Impossible);
@@ -176,7 +193,7 @@ void Recepteur::emetteurParti(ChroniqueMesure::Fin fin, const QString &sansMesur
 
 void Recepteur::arrete(ChroniqueMesure::Fin fin)
 {
-    reessaiEcoute_.stop();
+    page_.accueil().ferme();
     W.Close();
     compteFin(fin);
     SSID.stop();
@@ -192,4 +209,58 @@ void Recepteur::interromps()
 void Recepteur::SSID_Timer()
 {
     AnnoncePresence(SSID, Wssid, W.LocalIP());
+}
+
+// A browser measures from the page: each second of each direction printed as
+// the console prints a test's, each phase summarised, the run as a test
+// once the page has ended.
+void Recepteur::suitPage(MesurePage *mesure)
+{
+    Sortie::diagnostic(QStringLiteral("L'appareil %1 (%2) mesure depuis la page.")
+                           .arg(mesure->pair(), mesure->appareil()));
+    // From the browser's side, as its page names them: it is the seat.
+    const auto flux = [mesure](bool recue, const QString &phase) {
+        const QString sens = phase == QLatin1String("simultane") ? QStringLiteral("simultane")
+                             : recue                              ? QStringLiteral("montant")
+                                                                  : QStringLiteral("descendant");
+        QString etiquette = sens == QLatin1String("simultane") ? QStringLiteral("page simultané ") : QStringLiteral("page ");
+        etiquette += recue ? QStringLiteral("montant  ") : QStringLiteral("descendant  ");
+        return Sortie::Flux{recue ? QStringLiteral("recepteur") : QStringLiteral("emetteur"), mesure->pair(), sens,
+                            etiquette};
+    };
+    connect(mesure, &MesurePage::seconde, this, [this, mesure, flux](bool recue, int numero, qint64 octets) {
+        const Chronique &c = recue ? mesure->recue() : mesure->envoyee();
+        const std::optional<VueTcp> &vue = c.vueSeconde();
+        sortie_.seconde(flux(recue, mesure->sens()), numero, octets, vue ? &*vue : nullptr, &c.mesure().lien());
+    });
+    connect(mesure, &MesurePage::phaseTerminee, this, [this, mesure, flux](const QString &sens, Session::Fin fin) {
+        const auto resume = [&](bool recue) {
+            const Mesure &m = (recue ? mesure->recue() : mesure->envoyee()).mesure();
+            sortie_.resume(flux(recue, sens), Session::motif(fin), m.resume(), m.lien());
+            if (metriques_)
+                metriques_->compte(recue ? m.total() : 0, recue ? 0 : m.total(), Session::motif(fin));
+        };
+        if (sens != QLatin1String("descendant"))
+            resume(true);
+        if (sens != QLatin1String("montant"))
+            resume(false);
+    });
+    connect(mesure, &MesurePage::fermee, this, [this, mesure] {
+        if (mesure->mesures().empty())
+            return;
+        // The seat is the browser: its upload is what this receiver received.
+        std::optional<ResumeMesure> figures[4];
+        const char *const sens[] = {"descendant", "montant", "simultane-descendant", "simultane-montant"};
+        for (const Mesure &m : mesure->mesures()) {
+            for (int i = 0; i < 4; ++i) {
+                if (m.sens() == QLatin1String(sens[i]))
+                    figures[i] = m.resume();
+            }
+        }
+        const auto ou = [&](int i) { return figures[i] ? &*figures[i] : nullptr; };
+        sortie_.test({mesure->pair(), mesure->appareil(), mesure->lieu()}, mesure->mesures().front().lien(),
+                     Session::motif(Session::Fin::Duree), ou(0), ou(1), ou(2), ou(3));
+        if (reglages_.uneFois)
+            arrete(ChroniqueMesure::Fin::Depart);
+    });
 }

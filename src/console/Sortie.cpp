@@ -196,38 +196,59 @@ void Sortie::lien(const Lien &lien)
     diagnostic(QStringLiteral("Lien : ") + lien.description() + QLatin1Char('.'));
 }
 
-void Sortie::test(const QString &pair, const Lien &lien, const QString &motif, int phases,
-                  const ResumeMesure &montant, const ResumeMesure &descendant, const ResumeMesure &simultaneMontant,
-                  const ResumeMesure &simultaneDescendant)
+void Sortie::test(const Pair &pair, const Lien &lien, const QString &motif, const ResumeMesure *montant,
+                  const ResumeMesure *descendant, const ResumeMesure *simultaneMontant,
+                  const ResumeMesure *simultaneDescendant)
 {
     if (json_) {
         LigneJson l;
-        l.ajoute("type", QStringLiteral("test")).ajoute("pair", pair).ajoute("motif", motif).ajoute("lien", objetLien(lien));
-        if (phases > 0)
-            l.ajoute("montant", chiffres({}, montant));
-        if (phases > 1)
-            l.ajoute("descendant", chiffres({}, descendant));
-        if (phases > 2)
+        l.ajoute("type", QStringLiteral("test")).ajoute("pair", pair.adresse);
+        if (!pair.appareil.isEmpty())
+            l.ajoute("appareil", pair.appareil).ajoute("lieu", pair.lieu);
+        l.ajoute("motif", motif).ajoute("lien", objetLien(lien));
+        if (montant)
+            l.ajoute("montant", chiffres({}, *montant));
+        if (descendant)
+            l.ajoute("descendant", chiffres({}, *descendant));
+        if (simultaneMontant && simultaneDescendant)
             l.ajoute("simultane", LigneJson()
-                                      .ajoute("montant", chiffres({}, simultaneMontant))
-                                      .ajoute("descendant", chiffres({}, simultaneDescendant)));
+                                      .ajoute("montant", chiffres({}, *simultaneMontant))
+                                      .ajoute("descendant", chiffres({}, *simultaneDescendant)));
         ecrit(l.texte());
         return;
     }
-    ecrit(QStringLiteral("Test complet (%1), débits moyens :").arg(Neutralise(pair)).toUtf8());
-    const QString lignes[] = {
-        QStringLiteral("  montant     ") + debits(montant.moyenne()),
-        QStringLiteral("  descendant  ") + debits(descendant.moyenne()),
-        QStringLiteral("  simultané   montant ") + debits(simultaneMontant.moyenne()) + QStringLiteral(", descendant ") +
-            debits(simultaneDescendant.moyenne()),
-    };
-    const ResumeMesure *latences[] = {&montant, &descendant, &simultaneMontant};
-    const char *noms[] = {"montant", "descendant", "simultané"};
-    for (int i = 0; i < 3; ++i)
-        ecrit((i < phases ? lignes[i] : QStringLiteral("  %1  non mesuré").arg(QString::fromUtf8(noms[i]), -10)).toUtf8());
-    for (int i = 0; i < phases; ++i)
-        ecrit(QStringLiteral("  latence %1 : %2").arg(QString::fromUtf8(noms[i]), latences[i]->texteLatence()).toUtf8());
+    const QString qui = pair.appareil.isEmpty() ? Neutralise(pair.adresse)
+                                                : QStringLiteral("%1, %2").arg(Neutralise(pair.adresse), pair.appareil);
+    ecrit((QStringLiteral("Test complet (%1), débits moyens :").arg(qui) +
+           (pair.lieu.isEmpty() ? QString() : QStringLiteral(" « %1 »").arg(Neutralise(pair.lieu))))
+              .toUtf8());
+    const char *const noms[] = {"montant", "descendant", "simultané"};
+    const ResumeMesure *phases[] = {montant, descendant, simultaneMontant && simultaneDescendant ? simultaneMontant : nullptr};
+    for (int i = 0; i < 3; ++i) {
+        QString l = QStringLiteral("  %1").arg(QString::fromUtf8(noms[i]), -12);
+        if (!phases[i])
+            l += QStringLiteral("non mesuré");
+        else if (i < 2)
+            l += debits(phases[i]->moyenne());
+        else
+            l += QStringLiteral("montant ") + debits(simultaneMontant->moyenne()) + QStringLiteral(", descendant ") +
+                 debits(simultaneDescendant->moyenne());
+        ecrit(l.toUtf8());
+    }
+    for (int i = 0; i < 3; ++i) {
+        if (phases[i])
+            ecrit(QStringLiteral("  latence %1 : %2").arg(QString::fromUtf8(noms[i]), phases[i]->texteLatence()).toUtf8());
+    }
     ecrit((QStringLiteral("  lien  ") + lien.description()).toUtf8());
+}
+
+void Sortie::page(const QStringList &adresses)
+{
+    if (!json_)
+        return;
+    LigneJson l;
+    l.ajoute("type", QStringLiteral("page")).ajoute("url", adresses.value(0));
+    ecrit(l.texte());
 }
 
 void Sortie::serveur(const QString &adresse, qint64 ms)

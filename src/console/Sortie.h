@@ -58,12 +58,25 @@ public:
     // The link a measurement runs over, as it begins: one line on standard
     // error.
     static void lien(const Lien &lien);
-    // The figures of a complete test: each phase's summary, the simultaneous
-    // one in both directions, for the first `phases` phases, those measured;
-    // `motif` says how the test ended, as a summary names it.
-    void test(const QString &pair, const Lien &lien, const QString &motif, int phases, const ResumeMesure &montant,
-              const ResumeMesure &descendant, const ResumeMesure &simultaneMontant,
-              const ResumeMesure &simultaneDescendant);
+    // Whom a complete test measured against: the receiver, or the browser
+    // that measured from the page with its place.
+    struct Pair
+    {
+        QString adresse;
+        QString appareil;
+        QString lieu;
+    };
+    // The figures of a complete test, from the seat: each phase's summary,
+    // the simultaneous one in both directions, those measured (a phase not
+    // measured is null); `motif` says how the test ended, as a summary
+    // names it.
+    void test(const Pair &pair, const Lien &lien, const QString &motif, const ResumeMesure *montant,
+              const ResumeMesure *descendant, const ResumeMesure *simultaneMontant,
+              const ResumeMesure *simultaneDescendant);
+    // Where the measuring page is: its address on each of this machine's
+    // addresses, the first the one to use (JSON only; a person reads it on
+    // standard error).
+    void page(const QStringList &adresses);
     // A receiver heard announcing itself, `ms` after the listing began.
     void serveur(const QString &adresse, qint64 ms);
 

@@ -49,11 +49,23 @@ Accueil::Genre Accueil::Reconnait(QByteArrayView debut)
 {
     if (debut.isEmpty())
         return Genre::Attente;
+    // The page's WebSockets are on /ws and below it.
+    const QByteArrayView ws("GET /ws");
+    if (debut.startsWith(ws)) {
+        if (debut.size() == ws.size())
+            return Genre::Attente;
+        const char suite = debut[ws.size()];
+        return suite == ' ' || suite == '/' || suite == '?' ? Genre::WebSocket : Genre::Http;
+    }
     for (const char *m : Methodes) {
         const QByteArrayView methode(m);
         const qsizetype commun = std::min(debut.size(), methode.size());
-        if (debut.first(commun) == methode.first(commun))
-            return commun == methode.size() ? Genre::Http : Genre::Attente;
+        if (debut.first(commun) != methode.first(commun))
+            continue;
+        if (commun < methode.size())
+            return Genre::Attente;
+        // "GET /w", still maybe a WebSocket's.
+        return ws.startsWith(debut.first(std::min(debut.size(), ws.size()))) ? Genre::Attente : Genre::Http;
     }
     return Genre::Transmetteur;
 }
@@ -112,6 +124,11 @@ void Accueil::tranche(int fd, Genre genre)
 {
     if (genre == Genre::Http && !sansPage_) {
         confie(fd);
+        return;
+    }
+    if (genre == Genre::WebSocket && !sansPage_) {
+        if (QTcpSocket *socket = prend(fd))
+            emit webSocket(socket);
         return;
     }
     if (occupe_ && occupe_()) {

@@ -11,9 +11,10 @@
 // The receiver's listener on its measuring port: it keeps listening while
 // the receiver measures, so that the measuring page is served all along.
 // Each connection is told by its first bytes, as a request line is: an HTTP
-// request goes to the page's server, its bytes left where they are
-// (looked at with MSG_PEEK); anything else (the stream begins with "A", a
-// request line with "BandePassante", or nothing comes within AttenteMs) is a
+// request goes to the page's server, and one for a WebSocket ("GET /ws") to
+// the page's WebSocket server, its bytes left where they are (looked at
+// with MSG_PEEK); anything else (the stream begins with "A", a request line
+// with "BandePassante", or nothing comes within AttenteMs) is a
 // transmitter, handed to the receiver when it is free, and otherwise closed
 // at once, as a receiver that serves another does. At most AttenteMax
 // connections wait to be told at once, fewer from one address.
@@ -37,13 +38,16 @@ public:
     bool enEcoute() const { return isListening(); }
 
     // What the first bytes of a connection are, once they tell.
-    enum class Genre { Attente, Http, Transmetteur };
+    enum class Genre { Attente, Http, WebSocket, Transmetteur };
     static Genre Reconnait(QByteArrayView debut);
 
 signals:
     // A transmitter's connection, non-blocking, that the receiver must adopt
     // (Winsock::Adopte) or close.
     void transmetteur(int fd);
+    // A request for a WebSocket, its handshake unread, for Qt's WebSocket
+    // server; counted among the connections until it is deleted.
+    void webSocket(QTcpSocket *socket);
 
 protected:
     void accueille(int fd) override;

@@ -10,14 +10,6 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-namespace {
-
-// The bounds of one connection hang on this child of its socket: deleted,
-// they are gone.
-constexpr char NomGarde[] = "garde";
-
-}
-
 EcouteHttp::EcouteHttp(const Limites &limites, QObject *parent)
     : QTcpServer(parent)
     , limites_(limites)
@@ -81,48 +73,43 @@ void EcouteHttp::accueille(int fd)
     confie(fd);
 }
 
-void EcouteHttp::confie(int fd)
+QTcpSocket *EcouteHttp::prend(int fd)
 {
     auto *socket = new QTcpSocket(this);
-    if (ouvertes_.size() >= limites_.connexionsMax || !socket->setSocketDescriptor(fd)) {
+    if (ouvertes_ >= limites_.connexionsMax || !socket->setSocketDescriptor(fd)) {
         delete socket;
         ::close(fd);
-        return;
+        return nullptr;
     }
     const QHostAddress pair = socket->peerAddress();
     if (parAdresse_.value(pair) >= limites_.parAdresseMax) {
         socket->abort();
         delete socket;
-        return;
+        return nullptr;
     }
-    ouvertes_ << socket;
+    ++ouvertes_;
     ++parAdresse_[pair];
     connect(socket, &QObject::destroyed, this, [this, pair] {
-        ouvertes_.removeAll(nullptr);
+        --ouvertes_;
         if (--parAdresse_[pair] <= 0)
             parAdresse_.remove(pair);
     });
-    auto *garde = new QObject(socket);
-    garde->setObjectName(QLatin1String(NomGarde));
+    return socket;
+}
+
+void EcouteHttp::confie(int fd)
+{
+    QTcpSocket *socket = prend(fd);
+    if (!socket)
+        return;
     const qint64 octetsMax = limites_.octetsMax;
     // Counted by the system, whatever the server has read of it; dropped
     // from the loop, after the server's own reading.
-    connect(socket, &QTcpSocket::readyRead, garde, [socket, octetsMax] {
+    connect(socket, &QTcpSocket::readyRead, socket, [socket, octetsMax] {
         if (LitCompteursTcp(int(socket->socketDescriptor())).octetsRecus > octetsMax)
             QMetaObject::invokeMethod(socket, &QAbstractSocket::abort, Qt::QueuedConnection);
     });
-    QTimer::singleShot(limites_.vieMs, garde, [socket] { socket->abort(); });
+    QTimer::singleShot(limites_.vieMs, socket, &QAbstractSocket::abort);
     addPendingConnection(socket);
     emit newConnection();
-}
-
-int EcouteHttp::libere(const QHostAddress &adresse, quint16 port)
-{
-    for (const QPointer<QTcpSocket> &s : ouvertes_) {
-        if (s && s->peerPort() == port && s->peerAddress() == adresse) {
-            delete s->findChild<QObject *>(QLatin1String(NomGarde), Qt::FindDirectChildrenOnly);
-            return int(s->socketDescriptor());
-        }
-    }
-    return -1;
 }

@@ -1,9 +1,7 @@
 #pragma once
 
-#include <QHostAddress>
 #include <QHash>
-#include <QList>
-#include <QPointer>
+#include <QHostAddress>
 #include <QTcpServer>
 #include <QTimer>
 
@@ -17,8 +15,7 @@ class QTcpSocket;
 // server, the descriptors or memory: at most `connexionsMax` at once and
 // `parAdresseMax` from one address (more are closed as they come), each
 // living at most `vieMs` and carrying at most `octetsMax` bytes, counted by
-// the system, unless libere() lets it go on (an upgraded WebSocket, which
-// bounds itself). Out of descriptors, where Qt's own accept loop would spin
+// the system (a WebSocket, taken with prend() alone, bounds itself). Out of descriptors, where Qt's own accept loop would spin
 // for as long as they lack, accepting pauses and resumes a second later,
 // told once through descripteursEpuises().
 class EcouteHttp : public QTcpServer
@@ -45,10 +42,6 @@ public:
     // Stops listening; the connections handed on go on.
     void ferme();
 
-    // Lets the connection from `adresse`:`port` go on past the lifetime and
-    // the byte bound (the WebSocket it has become bounds itself): its
-    // descriptor, or -1 when there is no such connection.
-    int libere(const QHostAddress &adresse, quint16 port);
 
 signals:
     // The process has no descriptor left for a new connection: once per
@@ -61,6 +54,9 @@ protected:
     virtual void accueille(int fd);
     // Hands `fd` to the HTTP server, within the bounds.
     void confie(int fd);
+    // A socket for `fd`, counted among the connections; none, and `fd`
+    // closed, past their number.
+    QTcpSocket *prend(int fd);
 
 private:
     void accepte();
@@ -68,7 +64,7 @@ private:
     const Limites limites_;
     std::unique_ptr<QSocketNotifier> attente_;
     QTimer reprise_;
-    QList<QPointer<QTcpSocket>> ouvertes_;
+    int ouvertes_ = 0;
     QHash<QHostAddress, int> parAdresse_;
     bool enPause_ = false;
     int numeroErreur_ = 0;

@@ -12,6 +12,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QWebSocket>
+#include <QWebSocketCorsAuthenticator>
 
 namespace {
 
@@ -29,6 +30,7 @@ const struct {
 
 // A round trip is a short counter; a page sends a few a second.
 constexpr int EchoMax = 64;
+constexpr int HandshakeMs = 5000;
 constexpr int EchosParSecondeMax = 50;
 constexpr int AppareilsMax = 64;
 
@@ -42,6 +44,7 @@ QByteArray json(const QJsonObject &o)
 ServeurPage::ServeurPage(QObject *parent)
     : QObject(parent)
     , http_(std::make_unique<QHttpServer>())
+    , webSockets_(QStringLiteral("BandePassante"), QWebSocketServer::NonSecureMode)
 {
     for (const auto &f : Fichiers) {
         const QString ressource = QString::fromLatin1(f.ressource);
@@ -78,11 +81,29 @@ ServeurPage::ServeurPage(QObject *parent)
     });
     accueil_ = new Accueil(http_.get());
     accueil_->definitOccupe([this] { return occupation().occupe || mesure_; });
-    http_->bind(accueil_);
-    connect(http_.get(), &QHttpServer::newWebSocketConnection, this, &ServeurPage::nouveauWebSocket);
+    connect(accueil_, &Accueil::webSocket, this, &ServeurPage::nouveauWebSocket);
+    webSockets_.setHandshakeTimeout(HandshakeMs);
+    // A page served from this port only: not another site's in the same
+    // browser.
+    connect(&webSockets_, &QWebSocketServer::originAuthenticationRequired, this,
+            [this](QWebSocketCorsAuthenticator *a) {
+                a->setAllowed(QUrl(a->origin()).port() == accueil_->serverPort());
+            });
+    connect(&webSockets_, &QWebSocketServer::newConnection, this, &ServeurPage::webSocketPret);
 }
 
 ServeurPage::~ServeurPage() = default;
+
+bool ServeurPage::ecoute(const QHostAddress &adresse, quint16 port)
+{
+    if (!accueil_->ecoute(adresse, port))
+        return false;
+    // Bound once it listens: Qt's server warns of a listener that does not.
+    if (!lie_)
+        http_->bind(accueil_);
+    lie_ = true;
+    return true;
+}
 
 void ServeurPage::definitSansPage(bool sansPage)
 {
@@ -114,12 +135,19 @@ QByteArray ServeurPage::refus(const MesurePage *demandeur, const QString &sens) 
     return {};
 }
 
-void ServeurPage::nouveauWebSocket()
+void ServeurPage::nouveauWebSocket(QTcpSocket *socket)
 {
-    while (http_->hasPendingWebSocketConnections()) {
-        std::unique_ptr<QWebSocket> ws = http_->nextPendingWebSocketConnection();
-        // Past the handshake, it bounds itself.
-        const int fd = accueil_->libere(ws->peerAddress(), ws->peerPort());
+    descripteurs_.insert(socket->peerPort(), int(socket->socketDescriptor()));
+    connect(socket, &QObject::destroyed, this, [this, port = socket->peerPort()] { descripteurs_.remove(port); });
+    webSockets_.handleConnection(socket);
+}
+
+void ServeurPage::webSocketPret()
+{
+    while (QWebSocket *s = webSockets_.nextPendingConnection()) {
+        std::unique_ptr<QWebSocket> ws(s);
+        ws->setParent(nullptr);
+        const int fd = descripteurs_.value(ws->peerPort(), -1);
         const QString chemin = ws->requestUrl().path();
         if (chemin == QLatin1String("/ws/latence")) {
             echo(std::move(ws));

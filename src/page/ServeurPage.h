@@ -7,6 +7,7 @@
 #include <QHostAddress>
 #include <QObject>
 #include <QPointer>
+#include <QWebSocketServer>
 
 #include <functional>
 #include <memory>
@@ -17,9 +18,10 @@ class QWebSocket;
 
 // Everything a receiver, window or console, serves on its measuring port:
 // through its Accueil, a transmitter's stream as ever, and the measuring
-// page: its files, the receiver's state (/etat), a browser's measurement
-// over a WebSocket on /ws (MesurePage) and round trips echoed on
-// /ws/latence. One measurement at a time: a browser's, while no
+// page: its files and the receiver's state (/etat) by Qt's HTTP server, a
+// browser's measurement over a WebSocket on /ws (MesurePage) and round trips
+// echoed on /ws/latence by Qt's WebSocket server, which accepts pages of
+// this port only. One measurement at a time: a browser's, while no
 // transmitter is measured, and only one browser's; the others are told who
 // measures. Every answer forbids anything but the page's own origin and
 // sets no cookie.
@@ -41,6 +43,8 @@ public:
 
     Accueil &accueil() { return *accueil_; }
     const Accueil &accueil() const { return *accueil_; }
+    // Listens on the measuring port (see Accueil).
+    bool ecoute(const QHostAddress &adresse, quint16 port);
     void definitOccupation(std::function<Occupation()> occupation) { occupation_ = std::move(occupation); }
     // Refuses to send to the page (the console's --sans-retour).
     void definitSansRetour(bool sansRetour) { sansRetour_ = sansRetour; }
@@ -59,13 +63,18 @@ signals:
     void mesureCommencee(MesurePage *mesure);
 
 private:
-    void nouveauWebSocket();
+    void nouveauWebSocket(QTcpSocket *socket);
+    void webSocketPret();
     void echo(std::unique_ptr<QWebSocket> ws);
     QByteArray refus(const MesurePage *demandeur, const QString &sens) const;
     Occupation occupation() const;
 
     std::unique_ptr<QHttpServer> http_;
     Accueil *accueil_;
+    QWebSocketServer webSockets_;
+    bool lie_ = false;
+    // The descriptor of each WebSocket being opened, by its peer's port.
+    QHash<quint16, int> descripteurs_;
     std::function<Occupation()> occupation_;
     bool sansRetour_ = false;
     QPointer<MesurePage> mesure_;

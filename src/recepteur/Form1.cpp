@@ -375,7 +375,7 @@ void Form1::Command1_Click()
 void Form1::Ecoute()
 {
     W.setLocalPort(QByteArray(Protocole::PortTexte).toInt());
-    const bool enEcoute = page_.accueil().enEcoute() || page_.accueil().ecoute(QHostAddress::AnyIPv4, quint16(W.LocalPort()));
+    const bool enEcoute = page_.accueil().enEcoute() || page_.ecoute(QHostAddress::AnyIPv4, quint16(W.LocalPort()));
     Alerte->setVisible(!enEcoute);
     if (enEcoute)
         ReessaiEcoute.stop();
