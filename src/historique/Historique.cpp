@@ -207,6 +207,8 @@ bool Historique::ouvre()
     if (!q.exec(QStringLiteral("PRAGMA quick_check")) || !q.next() || q.value(0).toString() != QLatin1String("ok"))
         return indisponible(QStringLiteral("le fichier %1 est endommagé (%2). Il est laissé tel quel.")
                                 .arg(chemin_, q.isValid() ? q.value(0).toString() : q.lastError().text()));
+    // A statement left open would keep the table from being rebuilt.
+    q.finish();
     if (!(version == 0 ? creeTables() : reconnaitTables(version)))
         return false;
     ouverte_ = true;
@@ -243,6 +245,28 @@ const std::vector<std::vector<Ajout>> Versions = {
     {{"appareil", "TEXT NOT NULL DEFAULT ''"}},
 };
 
+// The table of this version. A measurement is one direction between two
+// ends from an instant: both directions of a simultaneous phase between a
+// machine and itself start in the same millisecond.
+QString TableMesures(const QString &nom)
+{
+    return QStringLiteral("CREATE TABLE %1 ("
+                          "id INTEGER PRIMARY KEY, "
+                          "debut_ms INTEGER NOT NULL, fin_ms INTEGER NOT NULL, "
+                          "emetteur TEXT NOT NULL, recepteur TEXT NOT NULL, "
+                          "total INTEGER NOT NULL, moyenne REAL NOT NULL, minimum INTEGER NOT NULL, "
+                          "mediane REAL NOT NULL, centile90 INTEGER NOT NULL, maximum INTEGER NOT NULL, "
+                          "lieu TEXT NOT NULL DEFAULT '', inachevee INTEGER NOT NULL, "
+                          "secondes BLOB NOT NULL, "
+                          "sens TEXT NOT NULL DEFAULT '', test INTEGER NOT NULL DEFAULT 0, "
+                          "lien TEXT NOT NULL DEFAULT '', signal_dbm INTEGER, "
+                          "latence_repos_us INTEGER NOT NULL DEFAULT 0, "
+                          "latence_charge_us INTEGER NOT NULL DEFAULT 0, tcp BLOB NOT NULL DEFAULT x'', "
+                          "appareil TEXT NOT NULL DEFAULT '', "
+                          "UNIQUE (debut_ms, emetteur, recepteur, sens))")
+        .arg(nom);
+}
+
 }
 
 // Another program's database may carry the same user_version: the file must
@@ -269,6 +293,19 @@ bool Historique::reconnaitTables(int version)
                         return false;
                 }
             }
+            // Before version 4 a measurement's key left out its direction:
+            // the table is rebuilt with this version's key, its rows kept.
+            if (version < 4) {
+                for (int v = version; v < VersionSchema; ++v) {
+                    for (const Ajout &a : Versions[size_t(v)])
+                        colonnes += QStringLiteral(", ") + QLatin1String(a.nom);
+                }
+                if (!q.exec(TableMesures(QStringLiteral("mesures_neuves"))) ||
+                    !q.exec(QStringLiteral("INSERT INTO mesures_neuves (%1) SELECT %1 FROM mesures").arg(colonnes)) ||
+                    !q.exec(QStringLiteral("DROP TABLE mesures")) ||
+                    !q.exec(QStringLiteral("ALTER TABLE mesures_neuves RENAME TO mesures")))
+                    return false;
+            }
             return q.exec(QStringLiteral("PRAGMA user_version = %1").arg(VersionSchema));
         });
     }
@@ -291,20 +328,7 @@ bool Historique::creeTables()
         return indisponible(QStringLiteral("le fichier %1 contient déjà d'autres tables. Il est laissé tel quel.")
                                 .arg(chemin_));
     const bool ok = transaction(q, [&] {
-        return q.exec(QStringLiteral("CREATE TABLE mesures ("
-                                     "id INTEGER PRIMARY KEY, "
-                                     "debut_ms INTEGER NOT NULL, fin_ms INTEGER NOT NULL, "
-                                     "emetteur TEXT NOT NULL, recepteur TEXT NOT NULL, "
-                                     "total INTEGER NOT NULL, moyenne REAL NOT NULL, minimum INTEGER NOT NULL, "
-                                     "mediane REAL NOT NULL, centile90 INTEGER NOT NULL, maximum INTEGER NOT NULL, "
-                                     "lieu TEXT NOT NULL DEFAULT '', inachevee INTEGER NOT NULL, "
-                                     "secondes BLOB NOT NULL, "
-                                     "sens TEXT NOT NULL DEFAULT '', test INTEGER NOT NULL DEFAULT 0, "
-                                     "lien TEXT NOT NULL DEFAULT '', signal_dbm INTEGER, "
-                                     "latence_repos_us INTEGER NOT NULL DEFAULT 0, "
-                                     "latence_charge_us INTEGER NOT NULL DEFAULT 0, tcp BLOB NOT NULL DEFAULT x'', "
-                                     "appareil TEXT NOT NULL DEFAULT '', "
-                                     "UNIQUE (debut_ms, emetteur, recepteur))"))
+        return q.exec(TableMesures(QStringLiteral("mesures")))
             && q.exec(QStringLiteral("PRAGMA user_version = %1").arg(VersionSchema));
     });
     // Any other refusal has made the history unavailable already.
@@ -348,7 +372,7 @@ bool Historique::ecrit(const Ecriture &e)
             "centile90, maximum, inachevee, secondes, sens, test, lien, signal_dbm, latence_repos_us, "
             "latence_charge_us, tcp, lieu, appareil) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
             "?, ?) "
-            "ON CONFLICT (debut_ms, emetteur, recepteur) DO UPDATE SET fin_ms = excluded.fin_ms, "
+            "ON CONFLICT (debut_ms, emetteur, recepteur, sens) DO UPDATE SET fin_ms = excluded.fin_ms, "
             "total = excluded.total, moyenne = excluded.moyenne, minimum = excluded.minimum, "
             "mediane = excluded.mediane, centile90 = excluded.centile90, maximum = excluded.maximum, "
             "inachevee = excluded.inachevee, secondes = excluded.secondes, lien = excluded.lien, "
@@ -378,7 +402,8 @@ bool Historique::enregistre(const Mesure &mesure, bool inachevee)
 {
     // A newer state of a waiting measurement replaces the waiting one.
     for (auto it = attente_.begin(); it != attente_.end(); ++it) {
-        if (it->mesure.debut() == mesure.debut() && it->mesure.emetteur() == mesure.emetteur()) {
+        if (it->mesure.debut() == mesure.debut() && it->mesure.emetteur() == mesure.emetteur() &&
+            it->mesure.sens() == mesure.sens()) {
             attente_.erase(it);
             break;
         }

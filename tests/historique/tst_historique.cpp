@@ -241,8 +241,15 @@ private slots:
         const Historique::Fiche f = h.fiches().front();
         QVERIFY(f.lieu == QStringLiteral("cave") && f.sens.isEmpty() && f.lien.isEmpty() && !f.signalDbm &&
                 f.latenceChargeUs == 0);
-        QVERIFY(h.enregistre(mesure(QStringLiteral("10.44.0.3"), QDateTime::currentDateTime(), 3, 1), false));
-        QCOMPARE(h.fiches().size(), 2);
+        // Both directions of a simultaneous phase between a machine and
+        // itself start in the same millisecond: two measurements.
+        const QDateTime debut = QDateTime::currentDateTime();
+        for (const char *sens : {"simultane-montant", "simultane-descendant"}) {
+            Mesure m = mesure(QStringLiteral("10.44.0.1"), debut, 3, 1);
+            m.definitTest(QString::fromLatin1(sens), 1);
+            QVERIFY(h.enregistre(m, false));
+        }
+        QCOMPARE(h.fiches().size(), 3);
     }
 
     // Rows no copy of the program writes: figures at the ends of 64 bits, a
