@@ -15,15 +15,22 @@
 // the page's WebSocket server, its bytes left where they are (looked at
 // with MSG_PEEK); anything else (the stream begins with "A", a request line
 // with "BandePassante", or nothing comes within AttenteMs) is a
-// transmitter, handed to the receiver when it is free, and otherwise closed
-// at once, as a receiver that serves another does. At most AttenteMax
-// connections wait to be told at once, fewer from one address.
+// transmitter, handed to the receiver when it is free; but a silent
+// connection from an address that has just loaded the page is a browser's
+// opened ahead of need, which waits NavigateurMs for its request and is
+// then closed: a transmitter that
+// comes while the receiver measures waits for it OccupeMaxMs at most (the
+// next phase of a test may come a moment before the last has ended), then
+// is closed, as a receiver that serves another does. At most AttenteMax
+// connections wait at once, fewer from one address.
 class Accueil : public EcouteHttp
 {
     Q_OBJECT
 
 public:
     static constexpr int AttenteMs = 250;
+    static constexpr int OccupeMaxMs = 3000;
+    static constexpr int NavigateurMs = 10000;
     static constexpr int AttenteMax = 32;
     static constexpr int AttenteParAdresseMax = 8;
 
@@ -54,10 +61,18 @@ protected:
 
 private:
     struct EnAttente;
-    void examine(int fd);
-    void tranche(int fd, Genre genre);
+    // Tells the waiting connection `fd` when its first bytes are there, or
+    // when `echu`, its time is up.
+    void examine(int fd, bool echu);
+    void tranche(std::vector<std::unique_ptr<EnAttente>>::iterator it, Genre genre);
+    // Hands the transmitters waiting for the receiver over, or closes those
+    // that waited too long.
+    void servir();
 
     std::function<bool()> occupe_;
     bool sansPage_ = false;
     std::vector<std::unique_ptr<EnAttente>> attente_;
+    QTimer guet_;
+    // The addresses whose browsers spoke HTTP lately, and when.
+    QHash<QByteArray, QElapsedTimer> navigateurs_;
 };

@@ -53,14 +53,13 @@ void EcouteHttp::accepte()
     for (;;) {
         const int fd = ::accept4(int(socketDescriptor()), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd >= 0) {
-            enPause_ = false;
             accueille(fd);
             continue;
         }
         if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
-            if (!enPause_)
+            if (!manque_.isValid() || manque_.hasExpired(10000))
                 emit descripteursEpuises(QString::fromLocal8Bit(std::strerror(errno)));
-            enPause_ = true;
+            manque_.start();
             attente_->setEnabled(false);
             reprise_.start();
         }
@@ -75,8 +74,12 @@ void EcouteHttp::accueille(int fd)
 
 QTcpSocket *EcouteHttp::prend(int fd)
 {
+    if (ouvertes_ >= limites_.connexionsMax) {
+        ::close(fd);
+        return nullptr;
+    }
     auto *socket = new QTcpSocket(this);
-    if (ouvertes_ >= limites_.connexionsMax || !socket->setSocketDescriptor(fd)) {
+    if (!socket->setSocketDescriptor(fd)) {
         delete socket;
         ::close(fd);
         return nullptr;
@@ -110,6 +113,17 @@ void EcouteHttp::confie(int fd)
             QMetaObject::invokeMethod(socket, &QAbstractSocket::abort, Qt::QueuedConnection);
     });
     QTimer::singleShot(limites_.vieMs, socket, &QAbstractSocket::abort);
-    addPendingConnection(socket);
+    attenteServeur_ << socket;
+    // Qt's own signal, which only QTcpServer may emit but its meta-object.
+    QMetaObject::invokeMethod(this, "pendingConnectionAvailable", Qt::DirectConnection);
     emit newConnection();
+}
+
+QTcpSocket *EcouteHttp::nextPendingConnection()
+{
+    while (!attenteServeur_.isEmpty()) {
+        if (QTcpSocket *socket = attenteServeur_.takeFirst())
+            return socket;
+    }
+    return nullptr;
 }

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QHostAddress>
+#include <QList>
+#include <QPointer>
 #include <QTcpServer>
 #include <QTimer>
 
@@ -17,7 +20,8 @@ class QTcpSocket;
 // living at most `vieMs` and carrying at most `octetsMax` bytes, counted by
 // the system (a WebSocket, taken with prend() alone, bounds itself). Out of descriptors, where Qt's own accept loop would spin
 // for as long as they lack, accepting pauses and resumes a second later,
-// told once through descripteursEpuises().
+// told through descripteursEpuises() once a shortage, that is until
+// accepting has gone ten seconds without lacking one.
 class EcouteHttp : public QTcpServer
 {
     Q_OBJECT
@@ -43,9 +47,15 @@ public:
     void ferme();
 
 
+    // The connections handed to the HTTP server come from our own queue:
+    // Qt's would restart its accept loop, which spins on a lack of
+    // descriptors, each time the server takes one.
+    bool hasPendingConnections() const override { return !attenteServeur_.isEmpty(); }
+    QTcpSocket *nextPendingConnection() override;
+
 signals:
-    // The process has no descriptor left for a new connection: once per
-    // shortage, with the system's words.
+    // The process has no descriptor left for a new connection, in the
+    // system's words.
     void descripteursEpuises(const QString &raison);
 
 protected:
@@ -66,6 +76,8 @@ private:
     QTimer reprise_;
     int ouvertes_ = 0;
     QHash<QHostAddress, int> parAdresse_;
-    bool enPause_ = false;
+    // Since descriptors last lacked.
+    QElapsedTimer manque_;
+    QList<QPointer<QTcpSocket>> attenteServeur_;
     int numeroErreur_ = 0;
 };

@@ -60,6 +60,8 @@ MesurePage::MesurePage(std::unique_ptr<QWebSocket> socket, int fd, const QString
         emit recu(trame.size());
     });
     connect(ws_.get(), &QWebSocket::bytesWritten, this, &MesurePage::remplit);
+    // A frame malformed or too long: no more of this page.
+    connect(ws_.get(), QOverload<QAbstractSocket::SocketError>::of(&QWebSocket::error), ws_.get(), &QWebSocket::abort);
     connect(ws_.get(), &QWebSocket::disconnected, this, [this] {
         if (!sens_.isEmpty())
             finit(Session::Fin::Coupure);
@@ -248,7 +250,7 @@ void MesurePage::finit(Session::Fin fin)
 
 void MesurePage::ferme()
 {
-    ws_->close();
+    ws_->abort();
 }
 
 // Nothing moving either way for too long: the page is gone, or holds the

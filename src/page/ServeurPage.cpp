@@ -190,12 +190,14 @@ void ServeurPage::echo(std::unique_ptr<QWebSocket> ws)
             cadence->echos = 0;
         }
         if (message.size() > EchoMax || ++cadence->echos > EchosParSecondeMax) {
-            s->close(QWebSocketProtocol::CloseCodePolicyViolated);
+            s->abort();
             return;
         }
         s->sendTextMessage(message);
     });
-    connect(s, &QWebSocket::binaryMessageReceived, s, [s] { s->close(QWebSocketProtocol::CloseCodePolicyViolated); });
+    // A message too long never comes: its error ends the connection.
+    connect(s, QOverload<QAbstractSocket::SocketError>::of(&QWebSocket::error), s, &QWebSocket::abort);
+    connect(s, &QWebSocket::binaryMessageReceived, s, &QWebSocket::abort);
     connect(s, &QWebSocket::disconnected, s, &QObject::deleteLater);
 }
 

@@ -53,12 +53,11 @@ int main(int argc, char *argv[])
     Form1 form1;
     form1.show();
     Form2 *form2 = form1.form2();
-    auto *W = form1.findChild<Winsock *>(QStringLiteral("W"));
     bouton(&form1)->click();
 
     QTimer rapport;
     QObject::connect(&rapport, &QTimer::timeout, [&] {
-        ecrit("recepteur " + QByteArray::number(W->State()) + ' ' + QByteArray::number(form1.OctetsRecus()) + ' ' +
+        ecrit("recepteur " + QByteArray::number(form1.EtatReception()) + ' ' + QByteArray::number(form1.OctetsRecus()) + ' ' +
               bouton(&form1)->text().toUtf8());
     });
     rapport.start(100);

@@ -31,7 +31,6 @@ void TestMesure::mesureDansUnProgramme()
     Form2 *form2 = form1.form2();
     QVERIFY(QTest::qWaitForWindowExposed(&form1));
     QVERIFY(QTest::qWaitForWindowExposed(form2));
-    auto *Wrecepteur = form1.findChild<Winsock *>(QStringLiteral("W"));
     auto *Wemetteur = form2->findChild<Winsock *>(QStringLiteral("W"));
     const QString reception = QString::fromUtf8(Form1::CaptionArreter);
     QImage capture;
@@ -39,7 +38,7 @@ void TestMesure::mesureDansUnProgramme()
 
     Scenario s;
     s.puis([&] { appuie(&form1); })
-        .quand("receiver listening", [&] { return Wrecepteur->State() == Winsock::sckListening; }, 2000,
+        .quand("receiver listening", [&] { return form1.EtatReception() == Winsock::sckListening; }, 2000,
                [&] { appuie(form2); })
         .quand("connected", [&] { return legende(form2) == QString::fromUtf8(Form2::CaptionConnecte); }, 3000)
         .quand("a second measured", [&] { return form1.OctetsRecus() > 100 * Protocole::LongueurBloc; }, 5000,
@@ -59,7 +58,7 @@ void TestMesure::mesureDansUnProgramme()
                })
         .quand("transmitter idle", [&] { return legende(form2) == QString::fromUtf8(Form2::CaptionDemarre); }, 500)
         .quand("receiver listens again and measures nothing",
-               [&] { return Wrecepteur->State() == Winsock::sckListening && form1.OctetsRecus() == 0; }, 4000);
+               [&] { return form1.EtatReception() == Winsock::sckListening && form1.OctetsRecus() == 0; }, 4000);
     JOUE(s, form2, 20000);
 
     QVERIFY(mesure > 100 * Protocole::LongueurBloc);

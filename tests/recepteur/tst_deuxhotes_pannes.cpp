@@ -58,7 +58,7 @@ void TestPannes::slotRendu()
     Form1 form1;
     auto *W = form1.findChild<Winsock *>(QStringLiteral("W"));
     form1.findChild<QPushButton *>(QStringLiteral("Command1"))->click();
-    QTRY_COMPARE(W->State(), int(Winsock::sckListening));
+    QTRY_COMPARE(form1.EtatReception(), int(Winsock::sckListening));
 
     QProcess b;
     b.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -77,7 +77,7 @@ void TestPannes::slotRendu()
     }
     QElapsedTimer panne;
     panne.start();
-    QTRY_COMPARE_WITH_TIMEOUT(W->State(), int(Winsock::sckListening), delaiMaxMs + 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(form1.EtatReception(), int(Winsock::sckListening), delaiMaxMs + 5000);
     const qint64 rendu = panne.elapsed();
 
     // A second transmitter, here on host A, is accepted and counted.

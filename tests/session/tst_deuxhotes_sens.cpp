@@ -223,8 +223,11 @@ void TestDeuxHotesSens::fenetres()
     QVERIFY2(test.size() == 4, qPrintable(QStringList(test.keys()).join(u',')));
     QCOMPARE(test.keys(), (QStringList{QStringLiteral("descendant"), QStringLiteral("montant"),
                                        QStringLiteral("simultane-descendant"), QStringLiteral("simultane-montant")}));
-    QVERIFY2(pres(test[QStringLiteral("montant")].mediane, Montant) &&
-                 pres(test[QStringLiteral("descendant")].mediane, Descendant) &&
+    // The window's sending shares the machine with the test: within 10 %
+    // below the link, never above it.
+    const auto pres10 = [](double mesure, double attendu) { return mesure <= 1.02 * attendu && mesure >= 0.9 * attendu; };
+    QVERIFY2(pres10(test[QStringLiteral("montant")].mediane, Montant) &&
+                 pres10(test[QStringLiteral("descendant")].mediane, Descendant) &&
                  test[QStringLiteral("simultane-montant")].mediane > 0.8 * Montant &&
                  test[QStringLiteral("simultane-descendant")].mediane > 0.8 * Descendant,
              qPrintable(QString::number(test[QStringLiteral("montant")].mediane)));
