@@ -8,6 +8,8 @@
 #include "historique/ImageMesure.h"
 #include "historique/SuiviMesure.h"
 #include "outils/Formatage.h"
+#include "protocole/Protocole.h"
+#include "recepteur/FenetreTelephone.h"
 
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -54,6 +56,7 @@ QMenu *MenuMesure::creeMenu(QWidget *parent)
     menu->addAction(QStringLiteral("Remettre l'échelle à zéro"), this, &MenuMesure::remetEchelle);
     menu->addSeparator();
     menu->addAction(QStringLiteral("Historique…"), this, &MenuMesure::montreHistorique);
+    menu->addAction(QStringLiteral("Mesurer depuis un téléphone…"), this, &MenuMesure::montreTelephone);
     return menu;
 }
 
@@ -91,6 +94,17 @@ FenetreResume *MenuMesure::montreResume()
     resume_->show();
     resume_->raise();
     return resume_;
+}
+
+FenetreTelephone *MenuMesure::montreTelephone()
+{
+    // Made anew: the machine's addresses may have changed since.
+    delete telephone_;
+    telephone_ = new FenetreTelephone(quint16(Protocole::Port), fenetre_);
+    telephone_->setAttribute(Qt::WA_DeleteOnClose);
+    telephone_->show();
+    telephone_->raise();
+    return telephone_;
 }
 
 FenetreHistorique *MenuMesure::montreHistorique()

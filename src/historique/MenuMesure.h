@@ -6,6 +6,7 @@
 
 class FenetreHistorique;
 class FenetreResume;
+class FenetreTelephone;
 class Historique;
 class Joge;
 class QMenu;
@@ -36,6 +37,8 @@ public:
     void remetEchelle();
     FenetreResume *montreResume();
     FenetreHistorique *montreHistorique();
+    // The page's address and its code to scan from a phone.
+    FenetreTelephone *montreTelephone();
 
 protected:
     bool eventFilter(QObject *objet, QEvent *evenement) override;
@@ -48,4 +51,5 @@ private:
     Historique *historique_;
     QPointer<FenetreResume> resume_;
     QPointer<FenetreHistorique> historiqueFenetre_;
+    QPointer<FenetreTelephone> telephone_;
 };

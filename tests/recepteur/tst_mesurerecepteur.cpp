@@ -207,8 +207,9 @@ private slots:
         }
         QCOMPARE(textes, QStringList({QStringLiteral("Résumé de la mesure…"), QStringLiteral("Copier le résumé"),
                                       QStringLiteral("Enregistrer la mesure…"), QStringLiteral("Enregistrer l'image…"),
-                                      QStringLiteral("Remettre l'échelle à zéro"), QStringLiteral("Historique…")}));
-        QCOMPARE(actifs, QList<bool>({false, false, false, false, true, true}));
+                                      QStringLiteral("Remettre l'échelle à zéro"), QStringLiteral("Historique…"),
+                                      QStringLiteral("Mesurer depuis un téléphone…")}));
+        QCOMPARE(actifs, QList<bool>({false, false, false, false, true, true, true}));
         if (clavier)
             capture(menu, QStringLiteral("menu.png"));
         menu->close();
