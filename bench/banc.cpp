@@ -17,6 +17,13 @@
 //                                  seconds: the milliseconds its list and
 //                                  that row take to load and to picture
 //                                  ("chargement_ms")
+//   banc page URL SECONDES         headless Chromium runs the measuring page
+//                                  at URL, SECONDES a phase: the median
+//                                  second of each direction as the page
+//                                  shows it ("descendant B/s", "montant B/s",
+//                                  "simultane_descendant", "simultane_montant")
+//                                  and the page's own download count
+//                                  ("descendant_page")
 //   banc inonde SECONDES PAR_SECONDE TAILLE|courtes
 //                                  broadcasts presence datagrams to port 4444:
 //                                  the prefix and TAILLE bytes of junk, or
@@ -30,6 +37,7 @@
 // set, the last two are not taken, so that nothing of the harness runs in
 // the window's process while its processor time is weighed;
 // the receiver modes print each one-second sample with the time it closed.
+#include "Chromium.h"
 #include "SandboxGuard.h"
 #include "historique/Historique.h"
 #include "historique/ImageMesure.h"
@@ -43,6 +51,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QHostAddress>
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -52,12 +62,14 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 #include <netinet/in.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -277,12 +289,43 @@ int historique(qint64 secondes)
     return image.isNull() ? 1 : 0;
 }
 
+double mediane(const QJsonValue &secondes)
+{
+    std::vector<double> v;
+    for (const QJsonValue s : secondes.toArray())
+        v.push_back(s.toDouble());
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+int page(const QString &url, int secondes)
+{
+    Chromium navigateur;
+    if (!navigateur.demarre() || !navigateur.ouvre(url, 10000))
+        return 1;
+    const QJsonObject r = navigateur
+                              .evalue(QStringLiteral("window.bandepassante.lance(%1).then(() => window.bandepassante.resultats)")
+                                          .arg(secondes),
+                                      (4 * secondes + 30) * 1000)
+                              .toObject();
+    const QJsonObject descendant = r.value(QStringLiteral("descendant")).toObject();
+    const QJsonObject simultane = r.value(QStringLiteral("simultane")).toObject();
+    std::printf("descendant %.0f\ndescendant_page %.0f\nmontant %.0f\nsimultane_descendant %.0f\nsimultane_montant %.0f\n",
+                mediane(descendant.value(QStringLiteral("secondes"))),
+                mediane(descendant.value(QStringLiteral("page_secondes"))),
+                mediane(r.value(QStringLiteral("montant")).toObject().value(QStringLiteral("secondes"))),
+                mediane(simultane.value(QStringLiteral("descendant")).toObject().value(QStringLiteral("secondes"))),
+                mediane(simultane.value(QStringLiteral("montant")).toObject().value(QStringLiteral("secondes"))));
+    return descendant.isEmpty() ? 1 : 0;
+}
+
 int main(int argc, char *argv[])
 {
     if (!SandboxGuard::requirePrivateNetwork())
         return 2;
     if (argc < 3) {
         std::fprintf(stderr, "usage: banc puits|source|emetteur|recepteur|complet|inactif|historique [HOTE] SECONDES\n"
+                             "       banc page URL SECONDES\n"
                              "       banc inonde SECONDES PAR_SECONDE TAILLE|courtes\n"
                              "       banc cpu FICHIER COMMANDE...\n");
         return 2;
@@ -301,6 +344,10 @@ int main(int argc, char *argv[])
         // The picture's text needs the fonts of a GUI application.
         QApplication app(argc, argv);
         return historique(std::atoll(argv[2]));
+    }
+    if (mode == "page" && argc == 4) {
+        QCoreApplication app(argc, argv);
+        return page(QString::fromLatin1(argv[2]), int(secondes));
     }
 
     QApplication app(argc, argv);
