@@ -1,3 +1,4 @@
+#include "outils/Langue.h"
 #include "recepteur/Demarrage.h"
 #include "recepteur/Form1.h"
 
@@ -10,6 +11,7 @@ int main(int argc, char *argv[])
     Demarrage::SurveilleOuverture();
     QApplication app(argc, argv);
     Demarrage::FinOuverture();
+    Langue::Installe(app);
     Demarrage::LitLigneCommande(app);
     QGuiApplication::setDesktopFileName(Demarrage::IdentifiantApplication);
     Form1 form1;

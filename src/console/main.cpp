@@ -7,6 +7,7 @@
 #include "console/Signaux.h"
 #include "console/Sortie.h"
 #include "console/CommandeTest.h"
+#include "outils/Langue.h"
 #include "protocole/FinConnexion.h"
 
 #include <QCoreApplication>
@@ -25,6 +26,7 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("bandepassante-console"));
     QCoreApplication::setApplicationVersion(QStringLiteral(BANDEPASSANTE_VERSION));
+    Langue::Installe(app);
 
     const LigneCommande ligne(QCoreApplication::arguments());
     if (!ligne.valide())

@@ -1,5 +1,9 @@
 #include "outils/Formatage.h"
 
+#include "outils/Langue.h"
+
+#include <QCoreApplication>
+
 #include <cfloat>
 #include <cmath>
 #include <cstdio>
@@ -15,20 +19,29 @@ struct Unites
     const char *unites[4];
 };
 
-constexpr Unites UnitesOctets{{" Octets", " Ko", " Mo", " Go"}};
-constexpr Unites UnitesBits{{" Bits", " Kb", " Mb", " Gb"}};
+// In English the units say their base: KiB, Mibit.
+constexpr Unites UnitesOctets{{QT_TRANSLATE_NOOP("Formatage", "Octets"), QT_TRANSLATE_NOOP("Formatage", "Ko"),
+                               QT_TRANSLATE_NOOP("Formatage", "Mo"), QT_TRANSLATE_NOOP("Formatage", "Go")}};
+constexpr Unites UnitesBits{{QT_TRANSLATE_NOOP("Formatage", "Bits"), QT_TRANSLATE_NOOP("Formatage", "Kb"),
+                             QT_TRANSLATE_NOOP("Formatage", "Mb"), QT_TRANSLATE_NOOP("Formatage", "Gb")}};
+
+// " " and the unit, in the person's language.
+QString Unite(const char *unite)
+{
+    return QLatin1Char(' ') + QCoreApplication::translate("Formatage", unite);
+}
 
 // Sizes of Ko, Mo and Go in bytes.
 constexpr double Tailles[3] = {1024.0, 1048576.0, 1073741824.0};
 
 // At most 15 significant digits, no thousands separator, no trailing zeros,
-// "," as the decimal separator.
+// the person's decimal separator.
 QString NombreGeneral(double value)
 {
     if (value == 0)
         return QStringLiteral("0"); // not "-0"
     QString texte = QString::number(value, 'g', 15);
-    texte.replace(QLatin1Char('.'), QLatin1Char(','));
+    texte.replace(QLatin1Char('.'), Langue::SeparateurDecimal());
     return texte;
 }
 
@@ -47,7 +60,7 @@ QString TexteDixiemes(long double t)
     if (n < 2 || n >= int(sizeof chiffres))
         return NombreGeneral(double(t / 10));
     QString texte = QString::fromLatin1(chiffres, n - 1);
-    texte += QLatin1Char(',');
+    texte += Langue::SeparateurDecimal();
     texte += QLatin1Char(chiffres[n - 1]);
     return texte;
 }
@@ -65,7 +78,7 @@ QString Formate(double octets, double facteur, const Unites &u)
         }
     }
     if (rang < 0)
-        return NombreGeneral(octets * facteur) + QLatin1String(u.unites[0]);
+        return NombreGeneral(octets * facteur) + Unite(u.unites[0]);
 
     long double t = Dixiemes(octets / (Tailles[rang] / facteur));
     if (t >= 10240 && rang < 2) {
@@ -73,7 +86,7 @@ QString Formate(double octets, double facteur, const Unites &u)
         ++rang;
         t = Dixiemes(octets / (Tailles[rang] / facteur));
     }
-    return TexteDixiemes(t) + QLatin1String(u.unites[rang + 1]);
+    return TexteDixiemes(t) + Unite(u.unites[rang + 1]);
 }
 
 }
@@ -92,6 +105,6 @@ QString FormateMs(qint64 microsecondes)
 {
     // A round trip on a local link is a few hundredths of a millisecond.
     return QString::number(double(microsecondes) / 1000.0, 'f', microsecondes < 1000 ? 2 : 1)
-               .replace(QLatin1Char('.'), QLatin1Char(',')) +
+               .replace(QLatin1Char('.'), Langue::SeparateurDecimal()) +
            QStringLiteral(" ms");
 }

@@ -2,7 +2,8 @@
 
 #include <QString>
 
-// A quantity of data as short French text with its unit, in powers of two.
+// A quantity of data as short text with its unit, in powers of two, in the
+// person's language (outils/Langue.h); in French:
 //
 // FormateOctets(v): below 1024 bytes, v as a general number then " Octets"
 // (at most 15 significant digits, no trailing zeros, "," before the

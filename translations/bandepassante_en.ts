@@ -1,0 +1,39 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="fr">
+<context>
+    <name>Formatage</name>
+    <message>
+        <source>Octets</source>
+        <translation>bytes</translation>
+    </message>
+    <message>
+        <source>Ko</source>
+        <translation>KiB</translation>
+    </message>
+    <message>
+        <source>Mo</source>
+        <translation>MiB</translation>
+    </message>
+    <message>
+        <source>Go</source>
+        <translation>GiB</translation>
+    </message>
+    <message>
+        <source>Bits</source>
+        <translation>bits</translation>
+    </message>
+    <message>
+        <source>Kb</source>
+        <translation>Kibit</translation>
+    </message>
+    <message>
+        <source>Mb</source>
+        <translation>Mibit</translation>
+    </message>
+    <message>
+        <source>Gb</source>
+        <translation>Gibit</translation>
+    </message>
+</context>
+</TS>
