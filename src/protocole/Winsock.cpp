@@ -637,7 +637,8 @@ void Winsock::veille()
     if (silenceMaxMs_ > 0) {
         silenceMs_ = luDepuisVeille_ > 0 || prisDepuisVeille_ > 0 ? 0 : silenceMs_ + int(veille_.interval());
         if (silenceMs_ >= silenceMaxMs_) {
-            echoue(ErreurSilence, QStringLiteral("aucune donnée depuis %1 s").arg(silenceMaxMs_ / 1000));
+            //: %1: a number of seconds.
+            echoue(ErreurSilence, tr("aucune donnée depuis %1 s").arg(silenceMaxMs_ / 1000));
             return;
         }
     }
