@@ -26,6 +26,8 @@ $prefixe/share/icons/hicolor/64x64/apps/$id.png
 $prefixe/share/icons/hicolor/128x128/apps/$id.png
 $prefixe/share/icons/hicolor/256x256/apps/$id.png
 $prefixe/share/icons/hicolor/scalable/apps/$id.svg
+$prefixe/share/man/fr/man1/bandepassante-console.1.gz
+$prefixe/share/man/fr/man1/bandepassante.1.gz
 $prefixe/share/man/man1/bandepassante-console.1.gz
 $prefixe/share/man/man1/bandepassante.1.gz
 $prefixe/share/metainfo/$id.metainfo.xml
@@ -42,6 +44,14 @@ echo "ok : $(wc -l <<<"$installes") fichiers installés, ceux attendus"
 for x in bandepassante bandepassante-console; do
     [ -x "$destdir$prefixe/bin/$x" ] || { echo "ÉCHEC : $x n'est pas exécutable" >&2; exit 1; }
 done
+
+# The manual pages: in English in man1, in French in fr/man1.
+man=$destdir$prefixe/share/man
+for page in bandepassante bandepassante-console; do
+    zgrep -qx '\.SH NAME' "$man/man1/$page.1.gz" && zgrep -qx '\.SH NOM' "$man/fr/man1/$page.1.gz" \
+        || { echo "ÉCHEC : $page.1 n'est pas en anglais dans man1 et en français dans fr/man1" >&2; exit 1; }
+done
+echo "ok : pages de manuel en anglais dans man1, en français dans fr/man1"
 
 sortie=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$destdir$prefixe/bin/bandepassante-console" --version)
 [ "$sortie" = "bandepassante-console $version" ] \
