@@ -17,9 +17,11 @@ QPointer<QWidget> sonControle;
 void Bulle::Montre(QWidget *controle, const QString &texte)
 {
     QString lignes = texte;
-    const qsizetype deuxPoints = lignes.indexOf(QLatin1String(" : "));
-    if (deuxPoints >= 0)
-        lignes.replace(deuxPoints + 2, 1, QLatin1Char('\n'));
+    // French sets a space before the colon, English does not.
+    const qsizetype francais = lignes.indexOf(QLatin1String(" : "));
+    const qsizetype espace = francais >= 0 ? francais + 2 : lignes.indexOf(QLatin1String(": ")) + 1;
+    if (espace > 0)
+        lignes.replace(espace, 1, QLatin1Char('\n'));
     controle->setToolTip(lignes);
     // Owned by the control's window: it goes with it.
     if (!bulle || bulle->parentWidget() != controle->window()) {

@@ -11,8 +11,9 @@ class QWidget;
 // in the program hides at once: shown as a menu closes, it stays. The text
 // also stays the control's own tool tip, shown again when the pointer rests
 // on it, until it is withdrawn. A text "reason : likely cause" is shown on
-// two lines, broken after the first " : ", so that the balloon stays near
-// the width of the window.
+// two lines, broken after the first " : " (after the first ": " of a text in
+// English, "reason: likely cause"), so that the balloon stays near the width
+// of the window.
 namespace Bulle {
 
 constexpr int DureeMs = 6000;

@@ -22,10 +22,10 @@
 Form2::Form2()
     : bloc_(Protocole::BlocMesure())
 {
-    setWindowTitle(QStringLiteral("Emetteur"));
+    setWindowTitle(tr("Emetteur"));
     setGeometry(RectTwips(7665, 1680, 2700, 2520));
-    // "Connecté - DECONNECTER" fits the 153-pixel button, and an address the
-    // 19-pixel box.
+    // "Connecté - DECONNECTER" (and its English) fits the 153-pixel button,
+    // and an address the 19-pixel box.
     PoliceCompacte(this);
 
     Command1 = new QPushButton(demarre_, this);
@@ -57,7 +57,7 @@ Form2::Form2()
     connect(ListeServeur, &QListWidget::itemSelectionChanged, this, &Form2::ListeServeur_Click);
     connect(ListeServeur, &QListWidget::itemClicked, this, &Form2::ListeServeur_Click);
 
-    Label2 = new QLabel(QStringLiteral("Serveurs"), this);
+    Label2 = new QLabel(tr("Serveurs"), this);
     Label2->setObjectName(QStringLiteral("Label2"));
     Label2->setGeometry(RectTwips(120, 960, 855, 375));
     Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -70,17 +70,17 @@ Form2::Form2()
     autreSens_ = new QAction(this);
     autreSens_->setObjectName(QStringLiteral("autreSens"));
     connect(autreSens_, &QAction::triggered, this, [this] { emit MesureAutreSens(AdresseIP->text().trimmed()); });
-    test_ = new QAction(QStringLiteral("Test complet (montant, descendant, simultané)"), this);
+    test_ = new QAction(tr("Test complet (montant, descendant, simultané)"), this);
     menu_ = new QMenu(this);
     menu_->addAction(autreSens_);
     menu_->addAction(test_);
     test_->setObjectName(QStringLiteral("testComplet"));
     connect(test_, &QAction::triggered, this, [this] { emit DemandeTest(AdresseIP->text().trimmed()); });
-    arret_ = new QAction(QStringLiteral("Arrêter"), this);
+    arret_ = new QAction(tr("Arrêter"), this);
     arret_->setObjectName(QStringLiteral("arret"));
     connect(arret_, &QAction::triggered, this, &Form2::ArretDemande);
     menu_->addAction(arret_);
-    Command1->setToolTip(QStringLiteral("Clic droit : mesurer dans l'autre sens, ou test complet"));
+    Command1->setToolTip(tr("Clic droit : mesurer dans l'autre sens, ou test complet"));
     for (QWidget *w : std::initializer_list<QWidget *>{this, Command1, AdresseIP, ListeServeur, Label2}) {
         w->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(w, &QWidget::customContextMenuRequested, this,
@@ -233,7 +233,7 @@ void Form2::Command2_Click()
 {
     Bulle::Retire(Command2);
     if (!OuvreNavigateur(AdresseFabricant))
-        Bulle::Montre(Command2, QStringLiteral("impossible d'ouvrir %1 : aucun navigateur n'a pu être démarré")
+        Bulle::Montre(Command2, tr("impossible d'ouvrir %1 : aucun navigateur n'a pu être démarré")
                                     .arg(AdresseFabricant));
 }
 
@@ -312,7 +312,8 @@ void Form2::TraiteDatagramme(const QByteArray &datagramme)
 
 void Form2::MenuActions(QWidget *source, const QPoint &position)
 {
-    autreSens_->setText(QStringLiteral("Mesurer dans l'autre sens (%1 → cette machine)")
+    //: %1 is the address of the receiver in the box
+    autreSens_->setText(tr("Mesurer dans l'autre sens (%1 → cette machine)")
                             .arg(AdresseIP->text().trimmed().left(64)));
     // While one runs, the menu stops it rather than start another.
     autreSens_->setVisible(!demande_);

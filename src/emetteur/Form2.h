@@ -23,9 +23,9 @@ class QPushButton;
 //
 // The connection state is the caption of Command1, compared exactly:
 // "Démarre Emetteur" (idle), "Connexion en cours..." (connecting) and
-// "Connecté - DECONNECTER" (connected). The button's handler starts an
-// attempt and returns; the connect wait runs in passes driven by a timer
-// (each pass ends on a change of the clock's seconds with a yield and a
+// "Connecté - DECONNECTER" (connected), as translated. The button's handler
+// starts an attempt and returns; the connect wait runs in passes driven by a
+// timer (each pass ends on a change of the clock's seconds with a yield and a
 // connect request) and the send loop runs from the pass that finds the
 // connection up, one block and one yield per pass. So a press while the
 // window waits or sends is handled at most one level above the loop, however
@@ -51,9 +51,10 @@ class Form2 : public QWidget
     Q_OBJECT
 
 public:
-    static constexpr char CaptionDemarre[] = "Démarre Emetteur";
-    static constexpr char CaptionConnexion[] = "Connexion en cours...";
-    static constexpr char CaptionConnecte[] = "Connecté - DECONNECTER";
+    // The button's captions, in French; the button shows them translated.
+    static constexpr char CaptionDemarre[] = QT_TR_NOOP("Démarre Emetteur");
+    static constexpr char CaptionConnexion[] = QT_TR_NOOP("Connexion en cours...");
+    static constexpr char CaptionConnecte[] = QT_TR_NOOP("Connecté - DECONNECTER");
 
     // Background of the address box while idle, and its other colour while
     // blinking (light yellow).
@@ -140,9 +141,9 @@ private:
     // The end of the time an attempt may wait for an answer.
     QTimer DelaiConnexion{this};
 
-    const QString demarre_ = QString::fromUtf8(CaptionDemarre);
-    const QString connexion_ = QString::fromUtf8(CaptionConnexion);
-    const QString connecte_ = QString::fromUtf8(CaptionConnecte);
+    const QString demarre_ = tr(CaptionDemarre);
+    const QString connexion_ = tr(CaptionConnexion);
+    const QString connecte_ = tr(CaptionConnecte);
     // Every block of the stream is the same.
     const QByteArray bloc_;
     QByteArray datagramme_;

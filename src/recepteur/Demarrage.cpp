@@ -31,10 +31,11 @@ void SurMessage(QtMsgType type, const QMessageLogContext &contexte, const QStrin
         gestionnairePrecedent(type, contexte, message);
         return;
     }
-    std::fprintf(stderr,
-                 "bandepassante : l'affichage graphique ne s'ouvre pas (%s) ; bandepassante-console mesure le "
-                 "débit sans affichage.\n",
-                 Reglages().c_str());
+    //: %1: the settings that chose the display, such as DISPLAY=:0
+    const QString texte = QCoreApplication::translate("Demarrage",
+                                                      "bandepassante : l'affichage graphique ne s'ouvre pas (%1) ; "
+                                                      "bandepassante-console mesure le débit sans affichage.");
+    std::fprintf(stderr, "%s\n", qPrintable(texte.arg(QString::fromStdString(Reglages()))));
     std::_Exit(1);
 }
 
@@ -64,19 +65,24 @@ void LitLigneCommande(const QCoreApplication &app)
 {
     Nomme();
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Mesure le débit TCP réel d'un lien de réseau local entre deux machines : "
-        "la fenêtre \"Récepteur\" reçoit sur le port 4444, la fenêtre \"Emetteur\" lui envoie."));
+    parser.setApplicationDescription(QCoreApplication::translate(
+        "Demarrage", "Mesure le débit TCP réel d'un lien de réseau local entre deux machines : "
+                     "la fenêtre \"Récepteur\" reçoit sur le port 4444, la fenêtre \"Emetteur\" lui envoie."));
     // Qt's own option texts are English; these speak the program's language.
-    const QCommandLineOption aide({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Affiche cette aide et termine."));
-    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")}, QStringLiteral("Affiche la version et termine."));
+    const QCommandLineOption aide({QStringLiteral("h"), QStringLiteral("help")},
+                                  QCoreApplication::translate("Demarrage", "Affiche cette aide et termine."));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                     QCoreApplication::translate("Demarrage", "Affiche la version et termine."));
     parser.addOption(aide);
     parser.addOption(version);
     if (!parser.parse(app.arguments()) || !parser.positionalArguments().isEmpty()) {
         const QString erreur = parser.positionalArguments().isEmpty()
             ? parser.errorText()
-            : QStringLiteral("argument inattendu : %1").arg(parser.positionalArguments().constFirst());
-        std::fprintf(stderr, "bandepassante : %s\n\n%s", qPrintable(erreur), qPrintable(parser.helpText()));
+            : QCoreApplication::translate("Demarrage", "argument inattendu : %1")
+                  .arg(parser.positionalArguments().constFirst());
+        //: %1: what is wrong on the command line
+        const QString ligne = QCoreApplication::translate("Demarrage", "bandepassante : %1").arg(erreur);
+        std::fprintf(stderr, "%s\n\n%s", qPrintable(ligne), qPrintable(parser.helpText()));
         std::exit(2);
     }
     if (parser.isSet(aide))
@@ -99,7 +105,7 @@ int SansAffichage(int argc, char *argv[])
 {
     const QCoreApplication app(argc, argv);
     LitLigneCommande(app);
-    std::fprintf(stderr, "%s\n", MessageSansAffichage);
+    std::fprintf(stderr, "%s\n", qPrintable(QCoreApplication::translate("Demarrage", MessageSansAffichage)));
     return 1;
 }
 

@@ -12,10 +12,11 @@ namespace Demarrage {
 // The application's identifier: desktop entry, AppStream id, icon name.
 inline constexpr QLatin1String IdentifiantApplication(BANDEPASSANTE_ID);
 
-// The line printed when no display is found.
+// The line printed when no display is found, in French; it is printed
+// translated.
 inline constexpr char MessageSansAffichage[] =
-    "bandepassante : aucun affichage graphique trouvé (DISPLAY et WAYLAND_DISPLAY sont vides) ; "
-    "bandepassante-console mesure le débit sans affichage.";
+    QT_TRANSLATE_NOOP("Demarrage", "bandepassante : aucun affichage graphique trouvé (DISPLAY et WAYLAND_DISPLAY "
+                                   "sont vides) ; bandepassante-console mesure le débit sans affichage.");
 
 // True when Qt may find a display: DISPLAY, WAYLAND_DISPLAY or QT_QPA_PLATFORM
 // is set, or the command line names a platform.

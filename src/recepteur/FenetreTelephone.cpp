@@ -70,19 +70,20 @@ QImage Dessine(const CodeQr &code, qreal ratio)
 FenetreTelephone::FenetreTelephone(quint16 port, QWidget *parent)
     : QWidget(parent, Qt::Window)
 {
-    setWindowTitle(QStringLiteral("Mesurer depuis un téléphone"));
+    setWindowTitle(tr("Mesurer depuis un téléphone"));
     setObjectName(QStringLiteral("FenetreTelephone"));
 
-    auto *consigne = new QLabel(QStringLiteral("Scannez ce code avec l'appareil photo du téléphone, relié au même "
-                                               "réseau que cette machine, puis touchez « Mesurer »."),
+    //: « Mesurer » is the measuring page's button
+    auto *consigne = new QLabel(tr("Scannez ce code avec l'appareil photo du téléphone, relié au même "
+                                   "réseau que cette machine, puis touchez « Mesurer »."),
                                 this);
     consigne->setWordWrap(true);
-    auto *absence = new QLabel(QStringLiteral("Cette machine n'a aucune adresse réseau qu'un téléphone puisse "
-                                              "joindre : reliez-la au réseau, puis rouvrez cette fenêtre."),
+    auto *absence = new QLabel(tr("Cette machine n'a aucune adresse réseau qu'un téléphone puisse "
+                                  "joindre : reliez-la au réseau, puis rouvrez cette fenêtre."),
                                this);
     absence->setWordWrap(true);
     choix_ = new QComboBox(this);
-    auto *reseau = new QLabel(QStringLiteral("Réseau :"), this);
+    auto *reseau = new QLabel(tr("Réseau :"), this);
     reseau->setBuddy(choix_);
     code_ = new QLabel(this);
     code_->setObjectName(QStringLiteral("code"));

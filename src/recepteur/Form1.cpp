@@ -20,10 +20,10 @@
 
 Form1::Form1()
 {
-    setWindowTitle(QStringLiteral("Récepteur"));
+    setWindowTitle(tr("Récepteur"));
     setGeometry(RectTwips(4800, 1650, 2745, 5415));
 
-    Command1 = new QPushButton(QString::fromUtf8(CaptionDemarrer), this);
+    Command1 = new QPushButton(tr(CaptionDemarrer), this);
     Command1->setObjectName(QStringLiteral("Command1"));
     Command1->setGeometry(RectTwips(120, 120, 2415, 315));
     connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
@@ -40,7 +40,7 @@ Form1::Form1()
     jauge->setGeometry(RectTwips(120, 1920, 2535, 3615));
     connect(jauge, &Joge::ChangementValeur, this, &Form1::Joge_ChangementValeur);
 
-    Alerte = new QLabel(QStringLiteral("Port %1 indisponible :\nréception impossible").arg(Protocole::Port), this);
+    Alerte = new QLabel(tr("Port %1 indisponible :\nréception impossible").arg(Protocole::Port), this);
     Alerte->setObjectName(QStringLiteral("Alerte"));
     Alerte->setTextFormat(Qt::PlainText);
     Alerte->setWordWrap(true);
@@ -136,16 +136,16 @@ void Form1::Form_Load()
 QString Form1::Occupation() const
 {
     if (W.State() >= Winsock::sckConnected)
-        return QStringLiteral("la fenêtre Récepteur mesure déjà l'émetteur %1 : attendez la fin de sa mesure")
+        return tr("la fenêtre Récepteur mesure déjà l'émetteur %1 : attendez la fin de sa mesure")
             .arg(W.RemoteHostIP());
     if (retour_.enCours())
-        return QStringLiteral("une mesure dans l'autre sens est déjà en cours");
+        return tr("une mesure dans l'autre sens est déjà en cours");
     if (test_.enCours())
-        return QStringLiteral("un test complet est déjà en cours");
+        return tr("un test complet est déjà en cours");
     if (form2_->Transmet())
-        return QStringLiteral("la fenêtre Emetteur transmet déjà : arrêtez son envoi d'abord");
+        return tr("la fenêtre Emetteur transmet déjà : arrêtez son envoi d'abord");
     if (page_.mesure())
-        return QStringLiteral("l'appareil %1 mesure depuis la page de ce récepteur : attendez la fin de sa mesure")
+        return tr("l'appareil %1 mesure depuis la page de ce récepteur : attendez la fin de sa mesure")
             .arg(page_.mesure()->pair());
     return {};
 }
@@ -180,14 +180,17 @@ void Form1::DemandeTest(const QString &cible)
 // button does, in the button's width.
 QString Form1::EtatDemande() const
 {
-    static const char *const phases[] = {"Montant", "Descendant", "Simultané"};
+    //: A phase of a measurement, on the Transmitter window's narrow button
+    static const char *const phases[] = {QT_TR_NOOP("Montant"), QT_TR_NOOP("Descendant"), QT_TR_NOOP("Simultané")};
     const bool test = test_.enCours();
     const Session &session = test ? test_.session() : retour_;
-    const QString phase = QString::fromUtf8(test ? phases[test_.phase()] : phases[TestComplet::Descendant]);
+    const QString phase = tr(test ? phases[test_.phase()] : phases[TestComplet::Descendant]);
     if (!session.connectee())
-        return QStringLiteral("%1 - connexion…").arg(phase);
+        //: On a button: %1 is a phase (upload, download, both at once)
+        return tr("%1 - connexion…").arg(phase);
     const qint64 reste = std::max<qint64>(0, DureeDemandeS - depuisPhase_.elapsed() / 1000);
-    return QStringLiteral("%1 %2 s - Arrêter").arg(phase).arg(reste);
+    //: On a button: %1 is a phase (upload, download, both at once), %2 the seconds it has left
+    return tr("%1 %2 s - Arrêter").arg(phase, QString::number(reste));
 }
 
 void Form1::ArreteDemande()
@@ -209,7 +212,7 @@ void Form1::DemarreJauge()
 
 void Form1::ArreteJauge()
 {
-    if (jaugePourDemande_ && Command1->text() != QString::fromUtf8(CaptionArreter))
+    if (jaugePourDemande_ && Command1->text() != tr(CaptionArreter))
         jauge->ARRET();
     jaugePourDemande_ = false;
 }
@@ -347,8 +350,8 @@ void Form1::closeEvent(QCloseEvent *event)
 
 void Form1::Command1_Click()
 {
-    if (Command1->text() == QString::fromUtf8(CaptionArreter)) {
-        Command1->setText(QString::fromUtf8(CaptionDemarrer));
+    if (Command1->text() == tr(CaptionArreter)) {
+        Command1->setText(tr(CaptionDemarrer));
         suivi_->termine();
         jauge->ARRET();
         page_.accueil().ferme();
@@ -358,7 +361,7 @@ void Form1::Command1_Click()
     jauge->ARRET();
     page_.accueil().ferme();
     W.Close();
-    Command1->setText(QString::fromUtf8(CaptionArreter));
+    Command1->setText(tr(CaptionArreter));
     jauge->tempo(1000);
     jauge->setAutoLignement(true);
     jauge->AjouteEchantillon(100);
@@ -385,7 +388,7 @@ void Form1::Ecoute()
 
 void Form1::ReessaiEcoute_Timer()
 {
-    if (Command1->text() == QString::fromUtf8(CaptionArreter) && !page_.accueil().enEcoute())
+    if (Command1->text() == tr(CaptionArreter) && !page_.accueil().enEcoute())
         Ecoute();
     else
         ReessaiEcoute.stop();
@@ -440,7 +443,7 @@ void Form1::EcouteDeNouveau()
     suivi_->termine();
     OublieDebit();
     W.Close();
-    if (Command1->text() == QString::fromUtf8(CaptionArreter))
+    if (Command1->text() == tr(CaptionArreter))
         Ecoute();
     TraiteEvenements();
 }
@@ -471,20 +474,29 @@ void Form1::Timer1_Timer()
     const QChar cr(u'\r');
     QString texte;
     texte.reserve(192);
-    texte += QStringLiteral("Mon IP : ") + W.LocalIP() + cr;
+    //: The receiver's statistics, one row each: this machine's address
+    texte += tr("Mon IP : %1").arg(W.LocalIP()) + cr;
     // While this end sends, the rows say so, in the width they have; once
     // the measurement has ended, with whom it was.
     const bool envoi = (service_.envoieSeulement() && W.State() >= Winsock::sckConnected) || envoiSuivi_ ||
                        envoiFenetre_ || envoiPage_;
     const bool finie = suivi_->mesure().existe() && !suivi_->mesure().enCours();
-    texte += (finie ? QStringLiteral("Fin : ") : envoi ? QStringLiteral("Envoi : ") : QStringLiteral("Connexion : ")) +
-             autreBout_ + cr;
-    texte += QStringLiteral("local Port : ") + QString::number(W.LocalPort()) + cr;
-    const QString donnees = envoi ? QStringLiteral("Données envoyées : ") : QStringLiteral("Données reçues : ");
-    texte += donnees + FormateOctets(double(OctetsRecus_)) + QStringLiteral("/s") + cr;
-    texte += donnees + FormateBits(double(OctetsRecus_)) + QStringLiteral("/s") + cr;
-    texte += QStringLiteral("Maximum : ") + FormateBits(jauge->maximum()) + QStringLiteral("/s") + cr;
-    texte += QStringLiteral("TaillePaquets : ") + FormateOctets(double(TaillePaquets_));
+    //: The address measured with, once the measurement has ended
+    const QString fin = tr("Fin : %1");
+    //: The address this machine sends to
+    const QString vers = tr("Envoi : %1");
+    //: The address this machine receives from
+    const QString de = tr("Connexion : %1");
+    texte += (finie ? fin : envoi ? vers : de).arg(autreBout_) + cr;
+    texte += tr("local Port : %1").arg(W.LocalPort()) + cr;
+    //: A rate: %1 is a quantity with its unit, per second
+    const QString donnees = envoi ? tr("Données envoyées : %1/s") : tr("Données reçues : %1/s");
+    texte += donnees.arg(FormateOctets(double(OctetsRecus_))) + cr;
+    texte += donnees.arg(FormateBits(double(OctetsRecus_))) + cr;
+    //: The chart's scale: the highest rate it shows
+    texte += tr("Maximum : %1/s").arg(FormateBits(jauge->maximum())) + cr;
+    //: The size of the last piece of data read or sent
+    texte += tr("TaillePaquets : %1").arg(FormateOctets(double(TaillePaquets_)));
     // Unchanged most of the time: the label repaints only when it changes.
     infos->setCaption(texte);
 }

@@ -31,8 +31,8 @@ class SuiviMesure;
 // second, and shows the figures. It announces itself by broadcast for the
 // whole life of the program, and opens the transmitter window beside it.
 //
-// The reception state is the caption of Command1: "Arrêter Reception" means
-// started, anything else stopped.
+// The reception state is the caption of Command1: "Arrêter Reception" (as
+// translated) means started, anything else stopped.
 //
 // A transmitter's request is served as the console serves it: asked for the
 // blocks back, the window sends them, charts what it sends and its second row
@@ -49,8 +49,9 @@ class Form1 : public QWidget
     Q_OBJECT
 
 public:
-    static constexpr char CaptionDemarrer[] = "Démarrer RECEPTION";
-    static constexpr char CaptionArreter[] = "Arrêter Reception";
+    // The button's captions, in French; the button shows them translated.
+    static constexpr char CaptionDemarrer[] = QT_TR_NOOP("Démarrer RECEPTION");
+    static constexpr char CaptionArreter[] = QT_TR_NOOP("Arrêter Reception");
     // While port 4444 cannot be opened, listening is tried again this often.
     static constexpr int ReessaiEcouteMs = Protocole::ReessaiEcouteMs;
     // A connection that has delivered no byte for this long is closed, and
