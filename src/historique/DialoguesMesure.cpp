@@ -3,6 +3,7 @@
 #include "historique/ExportMesure.h"
 #include "historique/ImageMesure.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -21,8 +22,11 @@ QString Propose(const Mesure &mesure, const QString &extension, QStandardPaths::
 void SignaleEchec(QWidget *parent, const QString &erreur)
 {
     if (!erreur.isEmpty())
-        QMessageBox::warning(parent, QStringLiteral("Enregistrement impossible"),
-                             erreur + QStringLiteral("\nLa mesure est conservée : choisissez un autre dossier."));
+        QMessageBox::warning(parent, QCoreApplication::translate("DialoguesMesure", "Enregistrement impossible"),
+                             //: %1 why the file could not be written
+                             QCoreApplication::translate("DialoguesMesure", "%1\nLa mesure est conservée : "
+                                                                            "choisissez un autre dossier.")
+                                 .arg(erreur));
 }
 
 }
@@ -39,12 +43,13 @@ void RetientDossier(const QString &chemin)
 
 void DemandeEnregistrementMesure(QWidget *parent, const Mesure &mesure)
 {
-    const QString csv = QStringLiteral("Tableau CSV (*.csv)");
-    const QString json = QStringLiteral("Document JSON (*.json)");
+    const QString csv = QCoreApplication::translate("DialoguesMesure", "Tableau CSV (*.csv)");
+    const QString json = QCoreApplication::translate("DialoguesMesure", "Document JSON (*.json)");
     QString filtre = csv;
-    QString chemin = QFileDialog::getSaveFileName(parent, QStringLiteral("Enregistrer la mesure"),
-                                                  Propose(mesure, QStringLiteral("csv"), QStandardPaths::DocumentsLocation),
-                                                  csv + QStringLiteral(";;") + json, &filtre);
+    QString chemin = QFileDialog::getSaveFileName(
+        parent, QCoreApplication::translate("DialoguesMesure", "Enregistrer la mesure"),
+        Propose(mesure, QStringLiteral("csv"), QStandardPaths::DocumentsLocation), csv + QStringLiteral(";;") + json,
+        &filtre);
     if (chemin.isEmpty())
         return;
     RetientDossier(chemin);
@@ -55,10 +60,10 @@ void DemandeEnregistrementMesure(QWidget *parent, const Mesure &mesure)
 
 void DemandeEnregistrementImage(QWidget *parent, const QImage &image, const Mesure &mesure)
 {
-    const QString chemin = QFileDialog::getSaveFileName(parent, QStringLiteral("Enregistrer l'image"),
-                                                        Propose(mesure, QStringLiteral("png"),
-                                                                QStandardPaths::PicturesLocation),
-                                                        QStringLiteral("Image PNG (*.png)"));
+    const QString chemin = QFileDialog::getSaveFileName(
+        parent, QCoreApplication::translate("DialoguesMesure", "Enregistrer l'image"),
+        Propose(mesure, QStringLiteral("png"), QStandardPaths::PicturesLocation),
+        QCoreApplication::translate("DialoguesMesure", "Image PNG (*.png)"));
     if (chemin.isEmpty())
         return;
     RetientDossier(chemin);

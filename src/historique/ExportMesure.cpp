@@ -2,6 +2,7 @@
 
 #include "outils/Formatage.h"
 
+#include <QCoreApplication>
 #include <QHostAddress>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -41,32 +42,58 @@ qint64 Entier(double v)
     return qint64(std::llround(v));
 }
 
+// A latency of a complete test's table: under load, with its grade; at rest
+// below.
+QString CelluleLatence(const ResumeMesure &p)
+{
+    if (p.latenceChargeUs() <= 0)
+        //: The latency was not measured
+        return QCoreApplication::translate("ExportMesure", "inconnue");
+    //: %1 the latency under load, %2 its grade (A+ … F), %3 the idle latency
+    return QCoreApplication::translate("ExportMesure", "%1 (%2)<br>repos %3")
+        .arg(FormateMs(p.latenceChargeUs()), p.noteLatence(), FormateMs(p.latenceReposUs()));
+}
+
 }
 
 QString MegabitsDecimaux(double octetsParSeconde)
 {
-    return QStringLiteral("soit %1 Mbit/s décimaux")
-        .arg(QString::number(octetsParSeconde * 8.0 / 1e6, 'f', 1).replace(QLatin1Char('.'), QLatin1Char(',')));
+    const QString chiffre = QString::number(octetsParSeconde * 8.0 / 1e6, 'f', 1);
+    const qsizetype point = chiffre.indexOf(QLatin1Char('.'));
+    //: The mean in decimal megabits (10^6 bits) per second, the unit other meters use: %1 its whole part, %2 its tenths
+    return QCoreApplication::translate("ExportMesure", "soit %1,%2 Mbit/s décimaux")
+        .arg(chiffre.left(point), chiffre.mid(point + 1));
 }
 
 QString SensLisible(const QString &sens, const QString &emetteur, const QString &recepteur)
 {
+    // The stored direction, and its words.
     const struct {
         const char *sens;
         const char *mots;
-    } sensConnus[] = {{"montant", "montant"},
-                      {"descendant", "descendant"},
-                      {"simultane-montant", "simultané montant"},
-                      {"simultane-descendant", "simultané descendant"},
-                      {"simultane", "simultané (somme des deux sens)"}};
+    } sensConnus[] = {
+        //: Direction of a measurement: from this machine
+        {"montant", QT_TRANSLATE_NOOP("ExportMesure", "montant")},
+        //: Direction of a measurement: to this machine
+        {"descendant", QT_TRANSLATE_NOOP("ExportMesure", "descendant")},
+        //: Direction: the upload of a measurement in both directions at once
+        {"simultane-montant", QT_TRANSLATE_NOOP("ExportMesure", "simultané montant")},
+        //: Direction: the download of a measurement in both directions at once
+        {"simultane-descendant", QT_TRANSLATE_NOOP("ExportMesure", "simultané descendant")},
+        //: Direction: an older kind of row, both directions at once counted together
+        {"simultane", QT_TRANSLATE_NOOP("ExportMesure", "simultané (somme des deux sens)")},
+    };
     for (const auto &c : sensConnus) {
         if (sens == QLatin1String(c.sens))
-            return QString::fromUtf8(c.mots);
+            return QCoreApplication::translate("ExportMesure", c.mots);
     }
     const QList<QHostAddress> ici = QNetworkInterface::allAddresses();
     if (ici.contains(QHostAddress(recepteur)))
-        return QStringLiteral("descendant");
-    return ici.contains(QHostAddress(emetteur)) ? QStringLiteral("montant") : QStringLiteral("inconnu");
+        return QCoreApplication::translate("ExportMesure", "descendant");
+    if (ici.contains(QHostAddress(emetteur)))
+        return QCoreApplication::translate("ExportMesure", "montant");
+    //: Direction of a measurement between two other machines
+    return QCoreApplication::translate("ExportMesure", "inconnu");
 }
 
 QString SensLisible(const Mesure &mesure)
@@ -85,28 +112,32 @@ QString TexteResume(const Mesure &mesure)
         return QString();
     const ResumeMesure r = mesure.resume();
     QStringList l;
-    l << QStringLiteral("Émetteur : %1").arg(mesure.emetteur());
-    l << QStringLiteral("Récepteur : %1").arg(mesure.recepteur());
-    l << QStringLiteral("Sens : %1").arg(SensLisible(mesure));
-    l << QStringLiteral("Début : %1").arg(r.debut().toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")));
-    l << QStringLiteral("Durée : %1%2").arg(Duree(r.dureeMs()), mesure.enCours() ? QStringLiteral(" (en cours)")
-                                                                                   : QString());
-    l << QStringLiteral("Total reçu : %1 (%2)").arg(FormateOctets(double(r.total())), FormateBits(double(r.total())));
-    l << QStringLiteral("Moyenne : %1").arg(Debit(r.moyenne()));
+    l << QCoreApplication::translate("ExportMesure", "Émetteur : %1").arg(mesure.emetteur());
+    l << QCoreApplication::translate("ExportMesure", "Récepteur : %1").arg(mesure.recepteur());
+    l << QCoreApplication::translate("ExportMesure", "Sens : %1").arg(SensLisible(mesure));
+    l << QCoreApplication::translate("ExportMesure", "Début : %1")
+             .arg(r.debut().toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")));
+    l << (mesure.enCours() ? QCoreApplication::translate("ExportMesure", "Durée : %1 (en cours)")
+                           : QCoreApplication::translate("ExportMesure", "Durée : %1"))
+             .arg(Duree(r.dureeMs()));
+    l << QCoreApplication::translate("ExportMesure", "Total reçu : %1 (%2)")
+             .arg(FormateOctets(double(r.total())), FormateBits(double(r.total())));
+    l << QCoreApplication::translate("ExportMesure", "Moyenne : %1").arg(Debit(r.moyenne()));
     l << QStringLiteral("  %1").arg(MegabitsDecimaux(r.moyenne()));
-    l << QStringLiteral("Minimum : %1").arg(Debit(double(r.minimum())));
-    l << QStringLiteral("Médiane : %1").arg(Debit(r.mediane()));
-    l << QStringLiteral("90e centile : %1").arg(Debit(double(r.centile90())));
-    l << QStringLiteral("Maximum : %1").arg(Debit(double(r.maximum())));
+    l << QCoreApplication::translate("ExportMesure", "Minimum : %1").arg(Debit(double(r.minimum())));
+    l << QCoreApplication::translate("ExportMesure", "Médiane : %1").arg(Debit(r.mediane()));
+    l << QCoreApplication::translate("ExportMesure", "90e centile : %1").arg(Debit(double(r.centile90())));
+    l << QCoreApplication::translate("ExportMesure", "Maximum : %1").arg(Debit(double(r.maximum())));
     if (r.latenceChargeUs() > 0) {
-        l << QStringLiteral("Latence au repos : %1").arg(FormateMs(r.latenceReposUs()));
-        l << QStringLiteral("Latence en charge : %1 (+%2), note %3")
+        l << QCoreApplication::translate("ExportMesure", "Latence au repos : %1").arg(FormateMs(r.latenceReposUs()));
+        //: %1 the latency under load, %2 how much it adds to the idle latency, %3 its grade (A+ … F)
+        l << QCoreApplication::translate("ExportMesure", "Latence en charge : %1 (+%2), note %3")
                  .arg(FormateMs(r.latenceChargeUs()),
                       FormateMs(std::max<qint64>(0, r.latenceChargeUs() - r.latenceReposUs())), r.noteLatence());
     } else {
-        l << QStringLiteral("Latence : %1").arg(r.texteLatence());
+        l << QCoreApplication::translate("ExportMesure", "Latence : %1").arg(r.texteLatence());
     }
-    l << QStringLiteral("Lien : %1").arg(mesure.texteLien());
+    l << QCoreApplication::translate("ExportMesure", "Lien : %1").arg(mesure.texteLien());
     return l.join(QLatin1Char('\n'));
 }
 
@@ -124,7 +155,9 @@ QString TableauTest(const std::vector<Mesure> &phases)
     // the sum of the means, and the largest sum of the same second.
     std::optional<ResumeMesure> somme;
     if (phases.size() == 4) {
-        entetes += QStringLiteral("<th>simultané,<br>somme</th>");
+        //: Heading of the column adding up both directions of the phase "both at once"
+        entetes += QStringLiteral("<th>%1</th>")
+                       .arg(QCoreApplication::translate("ExportMesure", "simultané,<br>somme"));
         const std::vector<qint64> &a = phases[2].secondes();
         const std::vector<qint64> &b = phases[3].secondes();
         std::vector<qint64> s;
@@ -143,20 +176,23 @@ QString TableauTest(const std::vector<Mesure> &phases)
             l += cellule(chiffre(*somme));
         return l + QStringLiteral("</tr>");
     };
-    // Under load, with its grade; at rest below.
-    QString latence = QStringLiteral("<tr><td>Latence</td>");
+    //: Row heading of the table of a full test
+    QString latence = QStringLiteral("<tr><td>%1</td>").arg(QCoreApplication::translate("ExportMesure", "Latence"));
     for (const ResumeMesure &p : r)
-        latence += QStringLiteral("<td align=\"right\">%1</td>")
-                       .arg(p.latenceChargeUs() > 0 ? FormateMs(p.latenceChargeUs()) + QStringLiteral(" (") +
-                                                          p.noteLatence() + QStringLiteral(")<br>repos ") +
-                                                          FormateMs(p.latenceReposUs())
-                                                    : QStringLiteral("inconnue"));
+        latence += QStringLiteral("<td align=\"right\">%1</td>").arg(CelluleLatence(p));
     latence += QStringLiteral("</tr>");
-    return QStringLiteral("<p>Test complet avec %1, le %2</p><table><tr><td></td>%3</tr>")
-               .arg(phases[0].recepteur().toHtmlEscaped(),
-                    phases[0].debut().toString(QStringLiteral("dd/MM/yyyy à HH:mm")), entetes) +
-           ligne(QStringLiteral("Moyenne"), [](const ResumeMesure &p) { return p.moyenne(); }) +
-           ligne(QStringLiteral("Maximum"), [](const ResumeMesure &p) { return double(p.maximum()); }) +
+    const QDateTime &debut = phases[0].debut();
+    //: %1 the receiver's address, %2 the date, %3 the time the test began
+    const QString titre = QCoreApplication::translate("ExportMesure", "Test complet avec %1, le %2 à %3")
+                              .arg(phases[0].recepteur().toHtmlEscaped(), debut.toString(QStringLiteral("dd/MM/yyyy")),
+                                   debut.toString(QStringLiteral("HH:mm")));
+    return QStringLiteral("<p>%1</p><table><tr><td></td>%2</tr>").arg(titre, entetes) +
+           //: Row heading of the table of a full test
+           ligne(QCoreApplication::translate("ExportMesure", "Moyenne"),
+                 [](const ResumeMesure &p) { return p.moyenne(); }) +
+           //: Row heading of the table of a full test
+           ligne(QCoreApplication::translate("ExportMesure", "Maximum"),
+                 [](const ResumeMesure &p) { return double(p.maximum()); }) +
            latence + QStringLiteral("</table>");
 }
 
@@ -244,11 +280,10 @@ QString NomFichierMesure(const QDateTime &debut, const QString &extension)
 QString EcritFichier(const QString &chemin, const QByteArray &donnees)
 {
     QSaveFile f(chemin);
-    if (!f.open(QIODevice::WriteOnly))
-        return QStringLiteral("Impossible d'écrire %1 : %2").arg(chemin, f.errorString());
-    if (f.write(donnees) != donnees.size() || !f.commit())
-        return QStringLiteral("Impossible d'écrire %1 : %2").arg(chemin, f.errorString());
-    return QString();
+    if (f.open(QIODevice::WriteOnly) && f.write(donnees) == donnees.size() && f.commit())
+        return QString();
+    //: %1 the file, %2 the system's reason
+    return QCoreApplication::translate("ExportMesure", "Impossible d'écrire %1 : %2").arg(chemin, f.errorString());
 }
 
 QString EnregistreMesure(const QString &chemin, const Mesure &mesure)

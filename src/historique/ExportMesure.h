@@ -11,8 +11,8 @@
 // seconds as CSV or JSON, a selection of the history as CSV, and the file
 // that holds them.
 
-// The direction of a measurement relative to this machine, in words:
-// "montant" (from it), "descendant" (to it), "simultané montant",
+// The direction of a measurement relative to this machine, in the person's
+// words: "montant" (from it), "descendant" (to it), "simultané montant",
 // "simultané descendant", and for the single row an earlier version kept of
 // both ways at once, "simultané (somme des deux sens)". A measurement stored
 // without its direction is told by its ends' addresses: this machine's
@@ -22,11 +22,11 @@ QString SensLisible(const Mesure &mesure);
 // "10.45.0.1 → 10.45.0.2".
 QString Extremites(const Mesure &mesure);
 
-// The summary in French, one figure a line: transmitter, receiver, its
-// direction, start, duration, total, mean (and the mean in decimal megabits
-// per second, the unit other meters use), minimum, median, 90th percentile
-// and maximum per second, in octets and in bits, latency and link. Empty
-// before any measurement.
+// The summary in the person's language, one figure a line: transmitter,
+// receiver, its direction, start, duration, total, mean (and the mean in
+// decimal megabits per second, the unit other meters use), minimum, median,
+// 90th percentile and maximum per second, in octets and in bits, latency
+// and link. Empty before any measurement.
 QString TexteResume(const Mesure &mesure);
 
 // A complete test's measurements (montant, descendant, then both directions
@@ -64,9 +64,9 @@ QString ChampCsv(const QString &champ);
 QString NomFichierMesure(const QDateTime &debut, const QString &extension);
 
 // Writes `donnees` to `chemin` whole or not at all. Empty on success,
-// otherwise the reason in French.
+// otherwise the reason, to be shown to the person.
 QString EcritFichier(const QString &chemin, const QByteArray &donnees);
 
 // Writes the measurement to `chemin`: JSON when the name ends in .json, CSV
-// otherwise. Empty on success, otherwise the reason in French.
+// otherwise. Empty on success, otherwise the reason, to be shown to the person.
 QString EnregistreMesure(const QString &chemin, const Mesure &mesure);

@@ -49,7 +49,7 @@ FenetreHistorique::FenetreHistorique(Historique *historique, QWidget *parent)
     : QWidget(parent, Qt::Window)
     , historique_(historique)
 {
-    setWindowTitle(QStringLiteral("Historique des mesures"));
+    setWindowTitle(tr("Historique des mesures"));
     setObjectName(QStringLiteral("FenetreHistorique"));
     resize(720, 560);
 
@@ -62,10 +62,28 @@ FenetreHistorique::FenetreHistorique(Historique *historique, QWidget *parent)
 
     table_ = new QTableWidget(0, NbColonnes, this);
     table_->setObjectName(QStringLiteral("table"));
-    table_->setHorizontalHeaderLabels(
-        {QStringLiteral("Date"), QStringLiteral("Lieu"), QStringLiteral("De → à"), QStringLiteral("Sens"),
-         QStringLiteral("Durée"), QStringLiteral("Moyenne"), QStringLiteral("Maximum"), QStringLiteral("Latence"),
-         QStringLiteral("Lien"), QStringLiteral("Signal")});
+    table_->setHorizontalHeaderLabels({
+        //: Column heading
+        tr("Date"),
+        //: Column heading: where the measurement was made, as the person names it
+        tr("Lieu"),
+        //: Column heading: transmitter → receiver
+        tr("De → à"),
+        //: Column heading: the direction of the measurement
+        tr("Sens"),
+        //: Column heading
+        tr("Durée"),
+        //: Column heading: the mean rate
+        tr("Moyenne"),
+        //: Column heading: the highest rate of a second
+        tr("Maximum"),
+        //: Column heading
+        tr("Latence"),
+        //: Column heading: the network link (Wi-Fi, Ethernet…)
+        tr("Lien"),
+        //: Column heading: the Wi-Fi signal strength
+        tr("Signal"),
+    });
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     table_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
@@ -78,10 +96,10 @@ FenetreHistorique::FenetreHistorique(Historique *historique, QWidget *parent)
     connect(table_, &QTableWidget::cellChanged, this, &FenetreHistorique::lieuModifie);
     connect(table_, &QTableWidget::itemSelectionChanged, this, &FenetreHistorique::selectionChangee);
 
-    supprimer_ = new QPushButton(QStringLiteral("Supprimer…"), this);
-    exporter_ = new QPushButton(QStringLiteral("Exporter la sélection…"), this);
-    enregistrer_ = new QPushButton(QStringLiteral("Enregistrer la mesure…"), this);
-    image_ = new QPushButton(QStringLiteral("Enregistrer l'image…"), this);
+    supprimer_ = new QPushButton(tr("Supprimer…"), this);
+    exporter_ = new QPushButton(tr("Exporter la sélection…"), this);
+    enregistrer_ = new QPushButton(tr("Enregistrer la mesure…"), this);
+    image_ = new QPushButton(tr("Enregistrer l'image…"), this);
     connect(supprimer_, &QPushButton::clicked, this, &FenetreHistorique::demandeSuppression);
     connect(exporter_, &QPushButton::clicked, this, &FenetreHistorique::demandeExport);
     connect(enregistrer_, &QPushButton::clicked, this, [this] {
@@ -132,9 +150,10 @@ void FenetreHistorique::recharge()
     for (const Historique::Fiche &f : selection())
         choisies.insert(f.id);
     fiches_ = historique_->fiches();
+    //: %1 why the history file cannot be used
     dit(historique_->disponible() ? QString()
-                                  : QStringLiteral("Historique indisponible : %1\nLa mesure continue ; "
-                                                   "les mesures seront enregistrées dès que possible.")
+                                  : tr("Historique indisponible : %1\nLa mesure continue ; "
+                                       "les mesures seront enregistrées dès que possible.")
                                         .arg(historique_->raison()));
     remplit_ = true;
     const QSignalBlocker bloque(table_->selectionModel());
@@ -149,7 +168,7 @@ void FenetreHistorique::recharge()
                                  double(f.debut.toMSecsSinceEpoch()));
         date->setData(Qt::UserRole + 1, f.id);
         if (f.inachevee)
-            date->setToolTip(QStringLiteral("Mesure inachevée : enregistrée jusqu'à sa dernière minute"));
+            date->setToolTip(tr("Mesure inachevée : enregistrée jusqu'à sa dernière minute"));
         table_->setItem(i, ColDate, date);
         auto *lieu = new QTableWidgetItem(f.lieu);
         lieu->setToolTip(f.lieu.left(500));
@@ -164,7 +183,8 @@ void FenetreHistorique::recharge()
                           1;
         auto *sens = new Cellule(SensLisible(f.sens, f.emetteur, f.recepteur), double(f.test) * 8 + phase);
         if (f.test != 0)
-            sens->setToolTip(QStringLiteral("Test complet du %1")
+            //: %1 the date and time the full test began
+            sens->setToolTip(tr("Test complet du %1")
                                  .arg(QDateTime::fromMSecsSinceEpoch(f.test).toString(QStringLiteral("dd/MM/yyyy HH:mm"))));
         table_->setItem(i, ColSens, sens);
         table_->setItem(i, ColDuree, new Cellule(QStringLiteral("%1 s").arg(duree), double(duree)));
@@ -173,11 +193,13 @@ void FenetreHistorique::recharge()
                         new Cellule(FormateBits(double(f.maximum)) + QStringLiteral("/s"), double(f.maximum)));
         // Under load, with its grade; at rest in the tool tip.
         const ResumeMesure latence({}, 0, {}, {}, {{f.latenceChargeUs, 0, f.latenceReposUs, 0, 0}});
-        auto *charge = new Cellule(f.latenceChargeUs > 0 ? FormateMs(f.latenceChargeUs) + QStringLiteral(" (") +
-                                                               latence.noteLatence() + QLatin1Char(')')
-                                                         : QStringLiteral("inconnue"),
+        //: %1 the latency under load, %2 its grade (A+ … F)
+        auto *charge = new Cellule(f.latenceChargeUs > 0 ? tr("%1 (%2)").arg(FormateMs(f.latenceChargeUs),
+                                                                             latence.noteLatence())
+                                                         : tr("inconnue"),
                                    double(f.latenceChargeUs));
-        charge->setToolTip(f.latenceChargeUs > 0 ? QStringLiteral("Latence ") + latence.texteLatence() : QString());
+        //: %1 the latencies at rest and under load, with the grade
+        charge->setToolTip(f.latenceChargeUs > 0 ? tr("Latence %1").arg(latence.texteLatence()) : QString());
         table_->setItem(i, ColLatence, charge);
         auto *lien = new Cellule(f.lien.left(40), f.lien);
         lien->setToolTip(f.lien);
@@ -232,7 +254,9 @@ void FenetreHistorique::selectionChangee()
         // Which way and where, so that a test's lines read apart.
         const QString quand = f.debut.toString(QStringLiteral("dd/MM HH:mm"));
         const QString ou = f.lieu.isEmpty() ? QString() : QStringLiteral(" — ") + f.lieu.simplified();
-        courbes.push_back({QStringLiteral("%1%2 (%3, %4) : %5/s")
+        //: The chart's legend: %1 the direction, %2 " — " and the place if any, %3 "transmitter → receiver",
+        //: %4 the date and time, %5 the mean rate
+        courbes.push_back({tr("%1%2 (%3, %4) : %5/s")
                                .arg(SensLisible(*m), ou, Extremites(*m), quand, FormateBits(f.moyenne)),
                            m->secondes()});
     }
@@ -246,8 +270,9 @@ void FenetreHistorique::lieuModifie(int ligne, int colonne)
     const qint64 id = table_->item(ligne, ColDate)->data(Qt::UserRole + 1).toLongLong();
     if (!historique_->changeLieu(id, table_->item(ligne, ColLieu)->text())) {
         recharge();
-        dit(QStringLiteral("Le lieu n'a pas pu être enregistré (%1). Réessayez dans un instant.")
-                .arg(historique_->disponible() ? QStringLiteral("fichier occupé") : historique_->raison()));
+        //: %1 why: "file busy", or why the history file cannot be used
+        dit(tr("Le lieu n'a pas pu être enregistré (%1). Réessayez dans un instant.")
+                .arg(historique_->disponible() ? tr("fichier occupé") : historique_->raison()));
     }
 }
 
@@ -258,7 +283,7 @@ bool FenetreHistorique::supprimeSelection()
         ids.push_back(f.id);
     if (historique_->supprime(ids))
         return true;
-    dit(QStringLiteral("Les mesures n'ont pas pu être supprimées : le fichier est occupé ou indisponible."));
+    dit(tr("Les mesures n'ont pas pu être supprimées : le fichier est occupé ou indisponible."));
     return false;
 }
 
@@ -267,23 +292,23 @@ void FenetreHistorique::demandeSuppression()
     const int n = int(selection().size());
     if (n == 0)
         return;
-    if (QMessageBox::question(this, QStringLiteral("Supprimer"),
-                              n == 1 ? QStringLiteral("Supprimer cette mesure de l'historique ?")
-                                     : QStringLiteral("Supprimer ces %1 mesures de l'historique ?").arg(n))
-        == QMessageBox::Yes)
+    //: %1 the number of measurements, 2 or more
+    const QString question = n > 1 ? tr("Supprimer ces %1 mesures de l'historique ?").arg(n)
+                                   : tr("Supprimer cette mesure de l'historique ?");
+    if (QMessageBox::question(this, tr("Supprimer"), question) == QMessageBox::Yes)
         supprimeSelection();
 }
 
 void FenetreHistorique::demandeExport()
 {
     const QString chemin = QFileDialog::getSaveFileName(
-        this, QStringLiteral("Exporter la sélection"),
+        this, tr("Exporter la sélection"),
         DossierPropose(QStandardPaths::DocumentsLocation) + QStringLiteral("/historique.csv"),
-        QStringLiteral("Tableau CSV (*.csv)"));
+        tr("Tableau CSV (*.csv)"));
     if (chemin.isEmpty())
         return;
     RetientDossier(chemin);
     const QString erreur = EcritFichier(chemin, CsvFiches(selection()));
     if (!erreur.isEmpty())
-        QMessageBox::warning(this, QStringLiteral("Enregistrement impossible"), erreur);
+        QMessageBox::warning(this, tr("Enregistrement impossible"), erreur);
 }

@@ -10,7 +10,7 @@ FenetreResume::FenetreResume(const SuiviMesure *suivi, QWidget *parent)
     : QWidget(parent, Qt::Window)
     , suivi_(suivi)
 {
-    setWindowTitle(QStringLiteral("Résumé de la mesure"));
+    setWindowTitle(tr("Résumé de la mesure"));
     setObjectName(QStringLiteral("FenetreResume"));
     texte_ = new QLabel(this);
     texte_->setTextFormat(Qt::PlainText);
@@ -46,6 +46,7 @@ void FenetreResume::actualise()
     const QString test = TableauTest(suivi_->testCourant());
     test_->setText(test);
     test_->setVisible(!test.isEmpty());
-    titre_->setText(QStringLiteral("Détail : %1, %2").arg(SensLisible(m), Extremites(m)));
+    //: Heading of the measurement detailed below a full test's table: %1 its direction, %2 "transmitter → receiver"
+    titre_->setText(tr("Détail : %1, %2").arg(SensLisible(m), Extremites(m)));
     titre_->setVisible(!test.isEmpty());
 }

@@ -2,6 +2,7 @@
 
 #include "outils/Bornes.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QSqlDatabase>
@@ -30,8 +31,9 @@ bool estVerrou(const QSqlError &e)
 
 QString occupe()
 {
-    return QStringLiteral("le fichier est occupé par une autre copie du programme ; "
-                          "nouvel essai dans quelques secondes.");
+    //: Why the history is unavailable, shown after "History unavailable: "
+    return QCoreApplication::translate("Historique", "le fichier est occupé par une autre copie du programme ; "
+                                                     "nouvel essai dans quelques secondes.");
 }
 
 // The seconds as one blob of little-endian 64-bit integers.
@@ -149,9 +151,10 @@ void Historique::dit(const QString &raison)
     raison_ = raison;
     // Qt's messages go to standard error.
     if (raison.isEmpty())
-        qInfo("bandepassante : historique de nouveau disponible");
+        qInfo("%s", qUtf8Printable(tr("bandepassante : historique de nouveau disponible")));
     else
-        qWarning("bandepassante : historique indisponible : %s", qUtf8Printable(raison));
+        //: On standard error; %1 why
+        qWarning("%s", qUtf8Printable(tr("bandepassante : historique indisponible : %1").arg(raison)));
     emit disponibiliteChangee();
 }
 
@@ -162,9 +165,9 @@ QString Historique::refusEcriture() const
 {
     const QFileInfo fichier(chemin_);
     if (!QFileInfo(fichier.absolutePath()).isWritable())
-        return QStringLiteral("le dossier %1 n'accepte pas l'écriture.").arg(fichier.absolutePath());
+        return tr("le dossier %1 n'accepte pas l'écriture.").arg(fichier.absolutePath());
     if (fichier.exists() && !fichier.isWritable())
-        return QStringLiteral("le fichier %1 est en lecture seule.").arg(chemin_);
+        return tr("le fichier %1 est en lecture seule.").arg(chemin_);
     return {};
 }
 
@@ -173,7 +176,7 @@ bool Historique::ouvre()
     if (ouverte_)
         return true;
     if (!QDir().mkpath(QFileInfo(chemin_).absolutePath()))
-        return indisponible(QStringLiteral("le dossier %1 ne peut pas être créé.").arg(QFileInfo(chemin_).absolutePath()));
+        return indisponible(tr("le dossier %1 ne peut pas être créé.").arg(QFileInfo(chemin_).absolutePath()));
     // Before SQLite: it would open such a file read-only and refuse only the
     // first write, or fail to create a new one with no word of why.
     const QString refus = refusEcriture();
@@ -182,30 +185,31 @@ bool Historique::ouvre()
     QSqlDatabase db = QSqlDatabase::contains(connexion_) ? base(connexion_)
                                                           : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connexion_);
     if (!db.isValid())
-        return indisponible(QStringLiteral("le pilote SQLite de Qt est absent (paquet libqt6sql6-sqlite)."));
+        return indisponible(tr("le pilote SQLite de Qt est absent (paquet libqt6sql6-sqlite)."));
     db.setDatabaseName(chemin_);
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(AttenteVerrouMs));
     if (!db.open())
-        return indisponible(QStringLiteral("le fichier %1 ne s'ouvre pas : %2").arg(chemin_, db.lastError().text()));
+        //: %1 the file, %2 SQLite's reason
+        return indisponible(tr("le fichier %1 ne s'ouvre pas : %2").arg(chemin_, db.lastError().text()));
 
     // A file that is not a database fails here, on its first read.
     QSqlQuery q(db);
     if (!q.exec(QStringLiteral("PRAGMA user_version")) || !q.next()) {
         if (estVerrou(q.lastError()))
             return indisponible(occupe());
-        return indisponible(QStringLiteral("le fichier %1 est endommagé ou n'est pas un historique "
-                                           "(%2). Il est laissé tel quel.")
+        //: %1 the file, %2 SQLite's reason
+        return indisponible(tr("le fichier %1 est endommagé ou n'est pas un historique (%2). Il est laissé tel quel.")
                                 .arg(chemin_, q.lastError().text()));
     }
     const int version = q.value(0).toInt();
     if (version > VersionSchema)
-        return indisponible(QStringLiteral("le fichier %1 vient d'une version plus récente du programme "
-                                           "(schéma %2, celui-ci connaît le %3). Il est laissé tel quel.")
-                                .arg(chemin_)
-                                .arg(version)
-                                .arg(VersionSchema));
+        //: %1 the file, %2 the version of its tables, %3 the newest version this program knows
+        return indisponible(tr("le fichier %1 vient d'une version plus récente du programme "
+                               "(schéma %2, celui-ci connaît le %3). Il est laissé tel quel.")
+                                .arg(chemin_, QString::number(version), QString::number(VersionSchema)));
     if (!q.exec(QStringLiteral("PRAGMA quick_check")) || !q.next() || q.value(0).toString() != QLatin1String("ok"))
-        return indisponible(QStringLiteral("le fichier %1 est endommagé (%2). Il est laissé tel quel.")
+        //: %1 the file, %2 SQLite's reason
+        return indisponible(tr("le fichier %1 est endommagé (%2). Il est laissé tel quel.")
                                 .arg(chemin_, q.isValid() ? q.value(0).toString() : q.lastError().text()));
     // A statement left open would keep the table from being rebuilt.
     q.finish();
@@ -311,8 +315,8 @@ bool Historique::reconnaitTables(int version)
     }
     if (estVerrou(q.lastError()))
         return indisponible(occupe());
-    return indisponible(QStringLiteral("le fichier %1 n'est pas un historique de BandePassante (table mesures "
-                                       "absente ou différente). Il est laissé tel quel.")
+    return indisponible(tr("le fichier %1 n'est pas un historique de BandePassante (table mesures "
+                           "absente ou différente). Il est laissé tel quel.")
                             .arg(chemin_));
 }
 
@@ -325,7 +329,7 @@ bool Historique::creeTables()
     if (!q.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) || !q.next())
         return indisponible(q.lastError().text());
     if (q.value(0).toInt() != 0)
-        return indisponible(QStringLiteral("le fichier %1 contient déjà d'autres tables. Il est laissé tel quel.")
+        return indisponible(tr("le fichier %1 contient déjà d'autres tables. Il est laissé tel quel.")
                                 .arg(chemin_));
     const bool ok = transaction(q, [&] {
         return q.exec(TableMesures(QStringLiteral("mesures")))
@@ -354,7 +358,8 @@ bool Historique::transaction(QSqlQuery &q, const std::function<bool()> &travail)
     } else if (!estVerrou(q.lastError())) {
         const QString refus = refusEcriture();
         indisponible(!refus.isEmpty() ? refus
-                                      : QStringLiteral("le fichier %1 ne peut pas être écrit (%2).")
+                                      //: %1 the file, %2 SQLite's reason
+                                      : tr("le fichier %1 ne peut pas être écrit (%2).")
                                             .arg(chemin_, q.lastError().text()));
     }
     return ok;

@@ -5,6 +5,7 @@
 #include "outils/Formatage.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QFontMetrics>
 #include <QPainter>
 
@@ -24,11 +25,12 @@ QImage ImageMesure(const Mesure &mesure)
     const QString sens = SensLisible(mesure);
     const QStringList lignes{
         r.debut().toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")),
-        QStringLiteral("%1 : %2").arg(sens, Extremites(mesure)),
-        QStringLiteral("Moyenne : %1/s").arg(FormateBits(r.moyenne())),
-        QStringLiteral("Maximum : %1/s").arg(FormateBits(double(r.maximum()))),
-        QStringLiteral("Latence : %1").arg(r.texteLatence()),
-        QStringLiteral("Lien : %1").arg(mesure.texteLien()),
+        //: %1 the direction, %2 "transmitter → receiver"
+        QCoreApplication::translate("ImageMesure", "%1 : %2").arg(sens, Extremites(mesure)),
+        QCoreApplication::translate("ImageMesure", "Moyenne : %1/s").arg(FormateBits(r.moyenne())),
+        QCoreApplication::translate("ImageMesure", "Maximum : %1/s").arg(FormateBits(double(r.maximum()))),
+        QCoreApplication::translate("ImageMesure", "Latence : %1").arg(r.texteLatence()),
+        QCoreApplication::translate("ImageMesure", "Lien : %1").arg(mesure.texteLien()),
     };
     QFont police(QStringLiteral("DejaVu Sans"));
     police.setPixelSize(PoliceBande);

@@ -12,6 +12,6 @@
 // the latency and the link, each line whole (wrapped, never cut).
 QImage ImageMesure(const Mesure &mesure);
 
-// Writes the picture as PNG. Empty on success, otherwise the reason in
-// French.
+// Writes the picture as PNG. Empty on success, otherwise the reason, to be
+// shown to the person.
 QString EnregistreImage(const QString &chemin, const QImage &image);

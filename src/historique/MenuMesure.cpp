@@ -41,22 +41,23 @@ QMenu *MenuMesure::creeMenu(QWidget *parent)
     auto *menu = new QMenu(parent);
     menu->setObjectName(QStringLiteral("MenuMesure"));
     const bool mesure = suivi_->mesure().existe();
-    QAction *a = menu->addAction(QStringLiteral("Résumé de la mesure…"), this, &MenuMesure::montreResume);
+    QAction *a = menu->addAction(tr("Résumé de la mesure…"), this, &MenuMesure::montreResume);
     a->setEnabled(mesure);
-    a = menu->addAction(QStringLiteral("Copier le résumé"), this,
+    a = menu->addAction(tr("Copier le résumé"), this,
                         [this] { QGuiApplication::clipboard()->setText(TexteResume(suivi_->mesure())); });
     a->setEnabled(mesure);
-    a = menu->addAction(QStringLiteral("Enregistrer la mesure…"), this,
+    a = menu->addAction(tr("Enregistrer la mesure…"), this,
                         [this] { DemandeEnregistrementMesure(fenetre_, suivi_->mesure()); });
     a->setEnabled(mesure);
-    a = menu->addAction(QStringLiteral("Enregistrer l'image…"), this,
+    a = menu->addAction(tr("Enregistrer l'image…"), this,
                         [this] { DemandeEnregistrementImage(fenetre_, image(), suivi_->mesure()); });
     a->setEnabled(mesure);
     menu->addSeparator();
-    menu->addAction(QStringLiteral("Remettre l'échelle à zéro"), this, &MenuMesure::remetEchelle);
+    //: The chart's scale
+    menu->addAction(tr("Remettre l'échelle à zéro"), this, &MenuMesure::remetEchelle);
     menu->addSeparator();
-    menu->addAction(QStringLiteral("Historique…"), this, &MenuMesure::montreHistorique);
-    menu->addAction(QStringLiteral("Mesurer depuis un téléphone…"), this, &MenuMesure::montreTelephone);
+    menu->addAction(tr("Historique…"), this, &MenuMesure::montreHistorique);
+    menu->addAction(tr("Mesurer depuis un téléphone…"), this, &MenuMesure::montreTelephone);
     return menu;
 }
 
@@ -71,7 +72,8 @@ QString MenuMesure::infobulle(int x) const
     // Sample k began k periods before the newest closed, a moment ago or,
     // when the gauge has stopped since, long ago.
     const qint64 ageMs = std::max<qint64>(0, jauge_->depuisDernierEchantillonMs()) + qint64(k) * jauge_->periode();
-    return QStringLiteral("%1/s (%2/s)\nil y a %3 s").arg(FormateBits(v), FormateOctets(v)).arg(ageMs / 1000);
+    //: The chart's tooltip: the rate of one second in bits and in bytes, and %3 how many seconds ago
+    return tr("%1/s (%2/s)\nil y a %3 s").arg(FormateBits(v), FormateOctets(v), QString::number(ageMs / 1000));
 }
 
 QImage MenuMesure::image() const
