@@ -6,11 +6,11 @@ CommandeTest::CommandeTest(const LigneCommande::Reglages &reglages, Sortie &sort
 {
     Session &session = test_.session();
     connect(&session, &Session::connexion, this, [this](const QString &adresse) {
-        Sortie::diagnostic(QStringLiteral("Connecté à %1, port TCP %2 : %3 pendant %4 s.")
+        //: %1 the receiver, %2 the port, %3 the phase, %4 its seconds
+        Sortie::diagnostic(tr("Connecté à %1, port TCP %2 : %3 pendant %4 s.")
                                .arg(adresse)
                                .arg(reglages_.port)
-                               .arg(test_.phase() == TestComplet::Simultane ? QStringLiteral("simultané")
-                                                                            : TestComplet::sens(test_.phase()))
+                               .arg(TestComplet::nomPhase(test_.phase()))
                                .arg(reglages_.duree));
         const Session &s = test_.session();
         Sortie::lien((test_.phase() == TestComplet::Descendant ? s.descendant() : s.montant()).mesure().lien());
@@ -22,20 +22,21 @@ CommandeTest::CommandeTest(const LigneCommande::Reglages &reglages, Sortie &sort
                 sortie_.seconde(flux(montant), numero, octets, vue ? &*vue : nullptr, &c.mesure().lien());
             });
     connect(&test_, &TestComplet::impossible, this, [this](const QString &raison) {
-        Sortie::diagnostic(QStringLiteral("bandepassante-console : ") + raison + QLatin1Char('.'));
+        Sortie::erreur(raison);
         termine(Impossible);
     });
     connect(&test_, &TestComplet::phaseTerminee, this, &CommandeTest::surPhase);
     // What was measured is told however the test ended; a test cut short
     // could not be made whole.
     connect(&test_, &TestComplet::termine, this, [this](Session::Fin fin, const QString &raison) {
-        const QString phase = TestComplet::sens(test_.phase());
+        // The phase as the figures name it: "simultane", unaccented.
+        const QString phase = test_.phase() == TestComplet::Simultane
+                                  //: The simultaneous phase, named as the JSON figures name it
+                                  ? tr("simultane")
+                                  : TestComplet::nomPhase(test_.phase());
         if (fin == Session::Fin::Coupure)
-            Sortie::diagnostic(
-                raison.isEmpty()
-                    ? QStringLiteral("bandepassante-console : test complet arrêté, la phase « %1 » a été coupée.").arg(phase)
-                    : QStringLiteral("bandepassante-console : test complet arrêté avant la phase « %1 » : %2.")
-                          .arg(phase, raison));
+            Sortie::erreur(raison.isEmpty() ? tr("test complet arrêté, la phase « %1 » a été coupée").arg(phase)
+                                            : tr("test complet arrêté avant la phase « %1 » : %2").arg(phase, raison));
         const int phases = test_.phasesMesurees();
         const ResumeMesure montant = test_.montant(TestComplet::Montant);
         const ResumeMesure descendant = test_.descendant(TestComplet::Descendant);
@@ -51,10 +52,8 @@ CommandeTest::CommandeTest(const LigneCommande::Reglages &reglages, Sortie &sort
 Sortie::Flux CommandeTest::flux(bool montant) const
 {
     const TestComplet::Phase phase = test_.phase();
-    QString etiquette = phase == TestComplet::Simultane ? QStringLiteral("simultané ") : QString();
-    etiquette += montant ? QStringLiteral("montant  ") : QStringLiteral("descendant  ");
     return {montant ? QStringLiteral("emetteur") : QStringLiteral("recepteur"), test_.session().adresse(),
-            TestComplet::sens(phase), etiquette};
+            TestComplet::sens(phase), Sortie::etiquette(montant, phase == TestComplet::Simultane)};
 }
 
 void CommandeTest::demarre()
@@ -79,6 +78,6 @@ void CommandeTest::surPhase(TestComplet::Phase phase, Session::Fin fin, const QS
 void CommandeTest::interromps()
 {
     if (test_.session().connectee())
-        Sortie::diagnostic(QStringLiteral("Interrompu."));
+        Sortie::diagnostic(tr("Interrompu."));
     test_.interromps();
 }

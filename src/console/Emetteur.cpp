@@ -8,14 +8,12 @@ Emetteur::Emetteur(const LigneCommande::Reglages &reglages, Sortie &sortie)
     flux_.sens = reglages_.retour ? QStringLiteral("descendant") : QStringLiteral("montant");
     connect(&session_, &Session::connexion, this, [this](const QString &adresse) {
         flux_.pair = adresse;
-        const QString duree = reglages_.duree > 0 ? QStringLiteral("pendant %1 s").arg(reglages_.duree)
-                                                  : QStringLiteral("jusqu'à Ctrl-C");
-        Sortie::diagnostic(QStringLiteral("Connecté à %1, port TCP %2 : %3 %4.")
+        const QString duree = reglages_.duree > 0 ? tr("pendant %1 s").arg(reglages_.duree) : tr("jusqu'à Ctrl-C");
+        //: %1 the receiver, %2 the port, %3 what is measured ("envoi"...), %4 how long ("pendant 10 s"...)
+        Sortie::diagnostic(tr("Connecté à %1, port TCP %2 : %3 %4.")
                                .arg(adresse)
                                .arg(reglages_.port)
-                               .arg(reglages_.retour ? QStringLiteral("réception des blocs en retour")
-                                                     : QStringLiteral("envoi"),
-                                    duree));
+                               .arg(reglages_.retour ? tr("réception des blocs en retour") : tr("envoi"), duree));
         Sortie::lien((reglages_.retour ? session_.descendant() : session_.montant()).mesure().lien());
     });
     connect(&session_, &Session::seconde, this,
@@ -25,7 +23,7 @@ Emetteur::Emetteur(const LigneCommande::Reglages &reglages, Sortie &sortie)
                 sortie_.seconde(flux_, numero, octets, vue ? &*vue : nullptr, &c.mesure().lien());
             });
     connect(&session_, &Session::impossible, this, [this](const QString &raison) {
-        Sortie::diagnostic(QStringLiteral("bandepassante-console : ") + raison + QLatin1Char('.'));
+        Sortie::erreur(raison);
         termine(Impossible);
     });
     connect(&session_, &Session::terminee, this, &Emetteur::surFin);
@@ -40,13 +38,12 @@ void Emetteur::demarre()
 void Emetteur::surFin(Session::Fin fin, const QString &remarque)
 {
     if (fin == Session::Fin::Depart)
-        Sortie::diagnostic(QStringLiteral("Le récepteur %1 a mis fin à la mesure.").arg(flux_.pair));
+        Sortie::diagnostic(tr("Le récepteur %1 a mis fin à la mesure.").arg(flux_.pair));
     Sortie::phrase(remarque);
     const Chronique &chronique = reglages_.retour ? session_.descendant() : session_.montant();
     sortie_.resume(flux_, Session::motif(fin), chronique.mesure().resume(), chronique.mesure().lien());
     if (chronique.secondes() == 0 && (fin == Session::Fin::Depart || fin == Session::Fin::Coupure)) {
-        Sortie::diagnostic(QStringLiteral("bandepassante-console : le récepteur a mis fin à la connexion avant la "
-                                          "première seconde, aucune mesure."));
+        Sortie::erreur(tr("le récepteur a mis fin à la connexion avant la première seconde, aucune mesure"));
         termine(Impossible);
         return;
     }
@@ -56,6 +53,6 @@ void Emetteur::surFin(Session::Fin fin, const QString &remarque)
 void Emetteur::interromps()
 {
     if (session_.connectee())
-        Sortie::diagnostic(QStringLiteral("Interrompu."));
+        Sortie::diagnostic(tr("Interrompu."));
     session_.interromps();
 }

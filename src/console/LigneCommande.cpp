@@ -52,7 +52,8 @@ bool entier(const QString &texte, int minimum, int maximum, int &valeur)
 
 QString LigneCommande::usage()
 {
-    return QStringLiteral(
+    //: The console's --help. Commands and options are typed as they are, in French or by their English alias.
+    return tr(
         "Utilisation :\n"
         "  bandepassante-console recevoir [--port N] [--une-fois] [--duree S] [--sans-retour]\n"
         "                                 [--sans-page] [--metriques ADRESSE:PORT] [--json]\n"
@@ -104,7 +105,8 @@ QString LigneCommande::usage()
 
 bool LigneCommande::refuse(const QString &pourquoi)
 {
-    Sortie::diagnostic(QStringLiteral("bandepassante-console : ") + pourquoi + QLatin1Char('\n'));
+    Sortie::erreur(pourquoi);
+    std::fputc('\n', stderr);
     std::fputs(usage().toUtf8().constData(), stderr);
     code_ = Commande::Usage;
     valide_ = false;
@@ -133,8 +135,9 @@ LigneCommande::LigneCommande(const QStringList &arguments)
     if (!analyseur.parse(arguments)) {
         const QStringList inconnues = analyseur.unknownOptionNames();
         refuse(inconnues.isEmpty()
-                   ? QStringLiteral("option mal écrite (%1).").arg(analyseur.errorText())
-                   : QStringLiteral("option inconnue « %1%2 ».")
+                   //: %1 Qt's own words
+                   ? tr("option mal écrite (%1)").arg(analyseur.errorText())
+                   : tr("option inconnue « %1%2 »")
                          .arg(inconnues.first().size() > 1 ? QStringLiteral("--") : QStringLiteral("-"),
                               inconnues.first()));
         return;
@@ -150,7 +153,7 @@ LigneCommande::LigneCommande(const QStringList &arguments)
 
     const QStringList positions = analyseur.positionalArguments();
     if (positions.isEmpty()) {
-        refuse(QStringLiteral("il manque la commande : recevoir, emettre ou serveurs."));
+        refuse(tr("il manque la commande : recevoir, emettre ou serveurs"));
         return;
     }
     const SousCommande *commande = nullptr;
@@ -159,7 +162,7 @@ LigneCommande::LigneCommande(const QStringList &arguments)
             commande = &c;
     }
     if (!commande) {
-        refuse(QStringLiteral("commande inconnue « %1 ».").arg(positions[0]));
+        refuse(tr("commande inconnue « %1 »").arg(positions[0]));
         return;
     }
     reglages_.mode = commande->mode;
@@ -168,11 +171,11 @@ LigneCommande::LigneCommande(const QStringList &arguments)
     const bool versHote = commande->mode == Mode::Emettre || commande->mode == Mode::Test;
     const int attendus = versHote ? 2 : 1;
     if (positions.size() < attendus) {
-        refuse(QStringLiteral("il manque HOTE, l'adresse ou le nom du récepteur à joindre."));
+        refuse(tr("il manque HOTE, l'adresse ou le nom du récepteur à joindre"));
         return;
     }
     if (positions.size() > attendus) {
-        refuse(QStringLiteral("argument en trop « %1 ».").arg(positions[attendus]));
+        refuse(tr("argument en trop « %1 »").arg(positions[attendus]));
         return;
     }
     if (versHote)
@@ -180,7 +183,8 @@ LigneCommande::LigneCommande(const QStringList &arguments)
 
     for (const QCommandLineOption *o : {&port, &duree, &attente, &uneFois, &retour, &sansRetour, &sansPage, &metriques}) {
         if (analyseur.isSet(*o) && !commande->options.contains(o->names().first())) {
-            refuse(QStringLiteral("l'option --%1 ne s'applique pas à %2.").arg(o->names().first(), nom));
+            //: %1 the option's French name, %2 the command's
+            refuse(tr("l'option --%1 ne s'applique pas à %2").arg(o->names().first(), nom));
             return;
         }
     }
@@ -194,14 +198,13 @@ LigneCommande::LigneCommande(const QStringList &arguments)
     QHostAddress adresseMetriques;
     quint16 portMetriques = 0;
     if (analyseur.isSet(metriques) && !Metriques::LitAdresse(reglages_.metriques, adresseMetriques, portMetriques)) {
-        refuse(QStringLiteral("--metriques veut ADRESSE:PORT, :PORT ou [IPV6]:PORT, par exemple 127.0.0.1:9444, "
-                              "pas « %1 ».")
+        refuse(tr("--metriques veut ADRESSE:PORT, :PORT ou [IPV6]:PORT, par exemple 127.0.0.1:9444, pas « %1 »")
                    .arg(reglages_.metriques));
         return;
     }
     reglages_.duree = commande->dureeParDefaut;
     if (analyseur.isSet(port) && !entier(analyseur.value(port), 1, 65535, reglages_.port)) {
-        refuse(QStringLiteral("--port veut un numéro de port, de 1 à 65535, pas « %1 ».").arg(analyseur.value(port)));
+        refuse(tr("--port veut un numéro de port, de 1 à 65535, pas « %1 »").arg(analyseur.value(port)));
         return;
     }
     // A request asks for what the receiver may give.
@@ -210,18 +213,18 @@ LigneCommande::LigneCommande(const QStringList &arguments)
         !(demande ? entier(analyseur.value(duree), Protocole::DemandeSecondesMin, Protocole::DemandeSecondesMax,
                            reglages_.duree)
                   : entier(analyseur.value(duree), 0, SecondesMax, reglages_.duree))) {
-        refuse(demande ? QStringLiteral("--duree veut un nombre entier de secondes de %1 à %2 avec %3, pas « %4 ».")
-                             .arg(Protocole::DemandeSecondesMin)
-                             .arg(Protocole::DemandeSecondesMax)
-                             .arg(reglages_.retour ? QStringLiteral("--retour") : QStringLiteral("test"),
-                                  analyseur.value(duree))
-                       : QStringLiteral("--duree veut un nombre entier de secondes, 0 ou plus, pas « %1 ».")
-                             .arg(analyseur.value(duree)));
+        refuse(demande
+                   //: %3 "--retour" or "test"
+                   ? tr("--duree veut un nombre entier de secondes de %1 à %2 avec %3, pas « %4 »")
+                         .arg(Protocole::DemandeSecondesMin)
+                         .arg(Protocole::DemandeSecondesMax)
+                         .arg(reglages_.retour ? QStringLiteral("--retour") : QStringLiteral("test"),
+                              analyseur.value(duree))
+                   : tr("--duree veut un nombre entier de secondes, 0 ou plus, pas « %1 »").arg(analyseur.value(duree)));
         return;
     }
     if (analyseur.isSet(attente) && !entier(analyseur.value(attente), 1, SecondesMax, reglages_.attente)) {
-        refuse(QStringLiteral("--attente veut un nombre entier de secondes, 1 ou plus, pas « %1 ».")
-                   .arg(analyseur.value(attente)));
+        refuse(tr("--attente veut un nombre entier de secondes, 1 ou plus, pas « %1 »").arg(analyseur.value(attente)));
         return;
     }
     valide_ = true;

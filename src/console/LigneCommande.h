@@ -2,6 +2,7 @@
 
 #include "protocole/Protocole.h"
 
+#include <QCoreApplication>
 #include <QString>
 #include <QStringList>
 
@@ -10,6 +11,8 @@
 // what is wrong followed by the usage) and says whether the program goes on.
 class LigneCommande
 {
+    Q_DECLARE_TR_FUNCTIONS(LigneCommande)
+
 public:
     enum class Mode { Recevoir, Emettre, Serveurs, Test };
 
@@ -45,6 +48,7 @@ public:
     static QString usage();
 
 private:
+    // `pourquoi` is worded for the middle of a sentence.
     bool refuse(const QString &pourquoi);
 
     Reglages reglages_;

@@ -78,7 +78,7 @@ bool Metriques::LitAdresse(const QString &texte, QHostAddress &adresse, quint16 
 QString Metriques::Description(const QHostAddress &adresse, quint16 port)
 {
     if (adresse == QHostAddress(QHostAddress::AnyIPv4))
-        return QStringLiteral("le port TCP %1 de toutes les adresses IPv4 de cette machine, chemin /metrics").arg(port);
+        return tr("le port TCP %1 de toutes les adresses IPv4 de cette machine, chemin /metrics").arg(port);
     const QString hote = adresse.protocol() == QHostAddress::IPv6Protocol
                              ? QLatin1Char('[') + adresse.toString() + QLatin1Char(']')
                              : adresse.toString();
@@ -96,10 +96,8 @@ bool Metriques::ecoute(const QHostAddress &adresse, quint16 port, QString &raiso
     // monitoring system holds one or two connections.
     auto *tcp = new EcouteHttp({ConnexionsMax, ConnexionsMax, VieMaxMs, RequeteMax}, serveur_.get());
     connect(tcp, &EcouteHttp::descripteursEpuises, this, [](const QString &pourquoi) {
-        Sortie::diagnostic(
-            QStringLiteral("bandepassante-console : métriques : plus de connexion possible (%1) ; nouvel essai chaque "
-                           "seconde.")
-                .arg(pourquoi));
+        //: %1 the system's reason (no descriptors left)
+        Sortie::erreur(tr("métriques : plus de connexion possible (%1) ; nouvel essai chaque seconde").arg(pourquoi));
     });
     if (!tcp->ecoute(adresse, port)) {
         raison = tcp->errorString();

@@ -22,9 +22,8 @@ Recepteur::Recepteur(const LigneCommande::Reglages &reglages, Sortie &sortie)
     service_.setSansRetour(reglages_.sansRetour);
     connect(&service_, &ServiceRecepteur::envoye, &chronique_, &ChroniqueMesure::ajoute);
     connect(&service_, &ServiceRecepteur::refus, this, [this](const QString &raison) {
-        Sortie::diagnostic(QStringLiteral("Demande de l'émetteur %1 refusée : %2.").arg(chronique_.pair(), raison));
-        emetteurParti(ChroniqueMesure::Fin::Coupure,
-                      QStringLiteral("la demande de l'émetteur a été refusée, aucune mesure"));
+        Sortie::diagnostic(tr("Demande de l'émetteur %1 refusée : %2.").arg(chronique_.pair(), raison));
+        emetteurParti(ChroniqueMesure::Fin::Coupure, tr("la demande de l'émetteur a été refusée, aucune mesure"));
     });
     page_.definitSansPage(reglages_.sansPage);
     page_.definitSansRetour(reglages_.sansRetour);
@@ -54,27 +53,27 @@ void Recepteur::demarre()
         Metriques::LitAdresse(reglages_.metriques, adresse, port);
         metriques_ = std::make_unique<Metriques>(chronique_, service_);
         if (!metriques_->ecoute(adresse, port, raison)) {
-            Sortie::diagnostic(QStringLiteral("bandepassante-console : impossible de servir les métriques sur %1 : %2.")
-                                   .arg(reglages_.metriques, raison));
+            //: %1 the address given, %2 the system's reason
+            Sortie::erreur(tr("impossible de servir les métriques sur %1 : %2").arg(reglages_.metriques, raison));
             termine(Impossible);
             return;
         }
-        Sortie::diagnostic(QStringLiteral("Métriques sur %1.").arg(Metriques::Description(adresse, port)));
+        //: %1 where the metrics are served
+        Sortie::diagnostic(tr("Métriques sur %1.").arg(Metriques::Description(adresse, port)));
     }
     Accueil &accueil = page_.accueil();
     connect(&accueil, &EcouteHttp::descripteursEpuises, this, [](const QString &pourquoi) {
-        Sortie::diagnostic(QStringLiteral("bandepassante-console : plus de connexion possible sur le port de mesure "
-                                          "(%1) ; nouvel essai chaque seconde.")
-                               .arg(pourquoi));
+        //: %1 the system's reason (no descriptors left)
+        Sortie::erreur(tr("plus de connexion possible sur le port de mesure (%1) ; nouvel essai chaque seconde")
+                           .arg(pourquoi));
     });
     if (!page_.ecoute(QHostAddress::AnyIPv4, quint16(reglages_.port))) {
-        Sortie::diagnostic(QStringLiteral("bandepassante-console : ") +
-                           RaisonEcouteImpossible(reglages_.port, accueil.numeroErreur(), accueil.errorString()) +
-                           QLatin1Char('.'));
+        Sortie::erreur(RaisonEcouteImpossible(reglages_.port, accueil.numeroErreur(), accueil.errorString()));
         termine(Impossible);
         return;
     }
-    Sortie::diagnostic(QStringLiteral("Réception sur le port TCP %1 ; annonce de %2 sur le réseau local.")
+    //: %1 the port, %2 the address announced
+    Sortie::diagnostic(tr("Réception sur le port TCP %1 ; annonce de %2 sur le réseau local.")
                            .arg(reglages_.port)
                            .arg(W.LocalIP()));
     if (!reglages_.sansPage)
@@ -99,7 +98,8 @@ void Recepteur::ditPage()
     adresses.removeAll(url);
     adresses.prepend(url);
     sortie_.page(adresses);
-    Sortie::diagnostic(QStringLiteral("Page de mesure pour un téléphone ou un ordinateur : %1")
+    //: %1 the page's addresses
+    Sortie::diagnostic(tr("Page de mesure pour un téléphone ou un ordinateur : %1")
                            .arg(adresses.join(QStringLiteral(" , "))));
     if (::isatty(STDERR_FILENO)) {
         if (const std::optional<CodeQr> code = FaitCodeQr(url.toUtf8()))
@@ -115,7 +115,7 @@ void Recepteur::Accueil_Transmetteur(int descripteur)
     W.Close();
     if (!W.Adopte(descripteur))
         return;
-    Sortie::diagnostic(QStringLiteral("Emetteur %1 connecté.").arg(W.RemoteHostIP()));
+    Sortie::diagnostic(tr("Emetteur %1 connecté.").arg(W.RemoteHostIP()));
     service_.commence();
     chronique_.definitVueTcp(nullptr);
     chronique_.definitReleve(nullptr);
@@ -129,7 +129,8 @@ void Recepteur::W_DataArrival(qint64)
     const qint64 donnees = service_.lit();
     if (attente && service_.demande()) {
         const Demande &d = *service_.demande();
-        Sortie::diagnostic(QStringLiteral("L'émetteur %1 demande « %2 » pendant %3 s.")
+        //: %2 the request as the protocol names it ("retour", "simultane"...), %3 its seconds
+        Sortie::diagnostic(tr("L'émetteur %1 demande « %2 » pendant %3 s.")
                                .arg(chronique_.pair(), QString::fromLatin1(Demande::nom(d.genre)))
                                .arg(d.secondes));
         // The blocks back are what this end measures, and it sees TCP's view.
@@ -145,7 +146,7 @@ void Recepteur::W_DataArrival(qint64)
 void Recepteur::W_Close()
 {
     service_.finDuPair(chronique_.mesure());
-    Sortie::diagnostic(QStringLiteral("L'émetteur %1 est parti.").arg(chronique_.pair()));
+    Sortie::diagnostic(tr("L'émetteur %1 est parti.").arg(chronique_.pair()));
     emetteurParti(ChroniqueMesure::Fin::Depart);
 }
 
@@ -157,13 +158,13 @@ void Recepteur::W_Error(int number, const QString &description)
     // stopped reading them.
     if (number == Winsock::ErreurSilence)
         Sortie::diagnostic((service_.envoyes() > 0
-                                ? QStringLiteral("Le demandeur %1 ne lit plus rien depuis %2 s : connexion fermée.")
-                                : QStringLiteral("L'émetteur %1 n'a rien envoyé depuis %2 s : connexion fermée."))
+                                //: A requester served the blocks back
+                                ? tr("Le demandeur %1 ne lit plus rien depuis %2 s : connexion fermée.")
+                                : tr("L'émetteur %1 n'a rien envoyé depuis %2 s : connexion fermée."))
                                .arg(chronique_.pair())
                                .arg(Protocole::SilenceMaxMs / 1000));
     else
-        Sortie::diagnostic(
-            QStringLiteral("Connexion avec l'émetteur %1 coupée : %2.").arg(chronique_.pair(), description));
+        Sortie::diagnostic(tr("Connexion avec l'émetteur %1 coupée : %2.").arg(chronique_.pair(), description));
     emetteurParti(ChroniqueMesure::Fin::Coupure);
 }
 
@@ -184,7 +185,7 @@ void Recepteur::emetteurParti(ChroniqueMesure::Fin fin, const QString &sansMesur
     if (!reglages_.uneFois)
         return;
     if (fin == ChroniqueMesure::Fin::Coupure && rienRecu) {
-        Sortie::diagnostic(QStringLiteral("bandepassante-console : ") + sansMesure + QLatin1Char('.'));
+        Sortie::erreur(sansMesure);
         termine(Impossible);
         return;
     }
@@ -202,7 +203,7 @@ void Recepteur::arrete(ChroniqueMesure::Fin fin)
 
 void Recepteur::interromps()
 {
-    Sortie::diagnostic(QStringLiteral("Interrompu."));
+    Sortie::diagnostic(tr("Interrompu."));
     arrete(ChroniqueMesure::Fin::Interruption);
 }
 
@@ -216,17 +217,17 @@ void Recepteur::SSID_Timer()
 // once the page has ended.
 void Recepteur::suitPage(MesurePage *mesure)
 {
-    Sortie::diagnostic(QStringLiteral("L'appareil %1 (%2) mesure depuis la page.")
+    //: %1 the device's address, %2 its browser and system
+    Sortie::diagnostic(tr("L'appareil %1 (%2) mesure depuis la page.")
                            .arg(mesure->pair(), mesure->appareil()));
     // From the browser's side, as its page names them: it is the seat.
     const auto flux = [mesure](bool recue, const QString &phase) {
-        const QString sens = phase == QLatin1String("simultane") ? QStringLiteral("simultane")
-                             : recue                              ? QStringLiteral("montant")
-                                                                  : QStringLiteral("descendant");
-        QString etiquette = sens == QLatin1String("simultane") ? QStringLiteral("page simultané ") : QStringLiteral("page ");
-        etiquette += recue ? QStringLiteral("montant  ") : QStringLiteral("descendant  ");
+        const bool simultane = phase == QLatin1String("simultane");
+        const QString sens = simultane ? QStringLiteral("simultane")
+                             : recue   ? QStringLiteral("montant")
+                                       : QStringLiteral("descendant");
         return Sortie::Flux{recue ? QStringLiteral("recepteur") : QStringLiteral("emetteur"), mesure->pair(), sens,
-                            etiquette};
+                            Sortie::etiquette(recue, simultane, true)};
     };
     connect(mesure, &MesurePage::seconde, this, [this, mesure, flux](bool recue, int numero, qint64 octets) {
         const Chronique &c = recue ? mesure->recue() : mesure->envoyee();

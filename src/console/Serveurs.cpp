@@ -18,9 +18,10 @@ Serveurs::Serveurs(const LigneCommande::Reglages &reglages, Sortie &sortie)
 void Serveurs::demarre()
 {
     if (!WssidReceptor.Bind(Protocole::Port)) {
-        Sortie::diagnostic(QStringLiteral("bandepassante-console : impossible d'écouter le port UDP %1 (%2).")
-                               .arg(Protocole::Port)
-                               .arg(WssidReceptor.DerniereErreur()));
+        //: %1 the port, %2 the system's reason
+        Sortie::erreur(tr("impossible d'écouter le port UDP %1 (%2)")
+                           .arg(Protocole::Port)
+                           .arg(WssidReceptor.DerniereErreur()));
         termine(Impossible);
         return;
     }
@@ -28,10 +29,10 @@ void Serveurs::demarre()
     if (reglages_.duree > 0)
         duree_.start(reglages_.duree * 1000);
     Sortie::diagnostic(reglages_.duree > 0
-                           ? QStringLiteral("Écoute des annonces de récepteurs sur le port UDP %1 pendant %2 s.")
+                           ? tr("Écoute des annonces de récepteurs sur le port UDP %1 pendant %2 s.")
                                  .arg(Protocole::Port)
                                  .arg(reglages_.duree)
-                           : QStringLiteral("Écoute des annonces de récepteurs sur le port UDP %1 jusqu'à Ctrl-C.")
+                           : tr("Écoute des annonces de récepteurs sur le port UDP %1 jusqu'à Ctrl-C.")
                                  .arg(Protocole::Port));
 }
 
@@ -52,13 +53,14 @@ void Serveurs::arrete()
 {
     WssidReceptor.Close();
     if (ignores_ > 0)
-        Sortie::diagnostic(QStringLiteral("%1 datagramme(s) ignoré(s) sur le port UDP %2 : ce n'étaient pas des "
-                                          "annonces de récepteur.")
-                               .arg(ignores_)
+        //: %n the datagrams, %1 the port
+        Sortie::diagnostic(tr("%n datagramme(s) ignoré(s) sur le port UDP %1 : ce n'étaient pas des annonces de "
+                              "récepteur.",
+                              nullptr, ignores_)
                                .arg(Protocole::Port));
     if (entendus_.count() == 0)
-        Sortie::diagnostic(QStringLiteral("Aucun récepteur entendu en %1 s. Un récepteur s'annonce environ 1 s après "
-                                          "son démarrage puis toutes les 30 s.")
+        Sortie::diagnostic(tr("Aucun récepteur entendu en %1 s. Un récepteur s'annonce environ 1 s après son "
+                              "démarrage puis toutes les 30 s.")
                                .arg(qRound(double(depuis_.elapsed()) / 1000.0)));
     termine(Termine);
 }

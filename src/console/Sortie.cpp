@@ -5,17 +5,39 @@
 #include "mesure/ResumeMesure.h"
 #include "outils/Formatage.h"
 #include "outils/Neutralise.h"
+#include "session/TestComplet.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <vector>
 
 namespace {
 
-// Seconds with one decimal and a comma: "10,0 s".
+// Seconds with one decimal: "10,0 s".
 QString secondes(qint64 ms)
 {
-    return QString::number(double(ms) / 1000.0, 'f', 1).replace(QLatin1Char('.'), QLatin1Char(',')) +
-           QStringLiteral(" s");
+    const QString nombre = QString::number(double(ms) / 1000.0, 'f', 1);
+    //: A duration with one decimal: %1 the whole seconds, %2 the tenth
+    return Sortie::tr("%1,%2 s").arg(nombre.chopped(2), nombre.right(1));
+}
+
+struct Ligne
+{
+    QString nom;
+    QString valeur;
+};
+
+// The rows of a summary, "  nom  valeur", the values in one column.
+QStringList tableau(const std::vector<Ligne> &lignes)
+{
+    qsizetype largeur = 0;
+    for (const Ligne &l : lignes)
+        largeur = std::max(largeur, l.nom.size());
+    QStringList texte;
+    for (const Ligne &l : lignes)
+        texte << QStringLiteral("  ") + l.nom.leftJustified(largeur) + QStringLiteral("  ") + l.valeur;
+    return texte;
 }
 
 QString instant(const QDateTime &t)
@@ -50,8 +72,8 @@ void Sortie::echec(int numero)
     if (muet_)
         return;
     if (numero != EPIPE)
-        diagnostic(QStringLiteral("bandepassante-console : impossible d'écrire sur la sortie standard (%1) : arrêt.")
-                       .arg(QString::fromLocal8Bit(std::strerror(numero))));
+        erreur(tr("impossible d'écrire sur la sortie standard (%1) : arrêt")
+                   .arg(QString::fromLocal8Bit(std::strerror(numero))));
     muet_ = true;
 }
 
@@ -146,9 +168,11 @@ void Sortie::seconde(const Flux &flux, int numero, qint64 octets, const VueTcp *
     if (!json_) {
         QString ligne = QString::number(numero) + QStringLiteral("  ") + flux.etiquette + debits(double(octets));
         if (tcp)
-            ligne += QStringLiteral("  rtt %1  retr %2").arg(FormateMs(tcp->rttUs)).arg(tcp->retransmissions);
+            //: TCP's round trip and the retransmissions in the second
+            ligne += QStringLiteral("  ") + tr("rtt %1  retr %2").arg(FormateMs(tcp->rttUs)).arg(tcp->retransmissions);
         if (wifi && lien->signalDbm)
-            ligne += QStringLiteral("  signal %1 dBm").arg(*lien->signalDbm);
+            //: The Wi-Fi signal
+            ligne += QStringLiteral("  ") + tr("signal %1 dBm").arg(*lien->signalDbm);
         ecrit(ligne.toUtf8());
         return;
     }
@@ -170,30 +194,43 @@ void Sortie::resume(const Flux &flux, const QString &motif, const ResumeMesure &
         ecrit(chiffres(debut("resume", flux).ajoute("motif", motif), r).ajoute("lien", objetLien(lien)).texte());
         return;
     }
-    const QString sens = flux.role == QStringLiteral("emetteur") ? QStringLiteral("envoyés") : QStringLiteral("reçus");
-    const struct {
-        const char *nom;
-        double valeur;
-    } lignes[] = {
-        {"moyenne    ", r.moyenne()},
-        {"minimum    ", double(r.minimum())},
-        {"médiane    ", r.mediane()},
-        {"90e centile", double(r.centile90())},
-        {"maximum    ", double(r.maximum())},
-    };
-    ecrit((flux.etiquette + QStringLiteral("Résumé (%1) : %2, %3 %4, %5 secondes complètes")
-                                .arg(Neutralise(flux.pair), secondes(r.dureeMs()), FormateOctets(double(r.total())), sens)
-                                .arg(r.secondesCompletes()))
+    const QString entete =
+        flux.role == QStringLiteral("emetteur")
+            //: %1 the far end, %2 the duration, %3 the bytes sent; %n the complete seconds
+            ? tr("Résumé (%1) : %2, %3 envoyés, %n secondes complètes", nullptr, r.secondesCompletes())
+            //: %1 the far end, %2 the duration, %3 the bytes received; %n the complete seconds
+            : tr("Résumé (%1) : %2, %3 reçus, %n secondes complètes", nullptr, r.secondesCompletes());
+    ecrit((flux.etiquette + entete.arg(Neutralise(flux.pair), secondes(r.dureeMs()), FormateOctets(double(r.total()))))
               .toUtf8());
-    for (const auto &l : lignes)
-        ecrit((QStringLiteral("  ") + QString::fromUtf8(l.nom) + QStringLiteral("  ") + debits(l.valeur)).toUtf8());
-    ecrit((QStringLiteral("  latence      ") + r.texteLatence()).toUtf8());
-    ecrit((QStringLiteral("  lien         ") + lien.description()).toUtf8());
+    const std::vector<Ligne> lignes{
+        {tr("moyenne"), debits(r.moyenne())},
+        {tr("minimum"), debits(double(r.minimum()))},
+        {tr("médiane"), debits(r.mediane())},
+        //: The 90th percentile
+        {tr("90e centile"), debits(double(r.centile90()))},
+        {tr("maximum"), debits(double(r.maximum()))},
+        {tr("latence"), r.texteLatence()},
+        {tr("lien"), lien.description()},
+    };
+    for (const QString &l : tableau(lignes))
+        ecrit(l.toUtf8());
 }
 
 void Sortie::lien(const Lien &lien)
 {
-    diagnostic(QStringLiteral("Lien : ") + lien.description() + QLatin1Char('.'));
+    diagnostic(tr("Lien : %1.").arg(lien.description()));
+}
+
+QString Sortie::etiquette(bool montant, bool simultane, bool page)
+{
+    QString etiquette = TestComplet::nomPhase(montant ? TestComplet::Montant : TestComplet::Descendant);
+    if (simultane)
+        //: A direction (%1) measured in the simultaneous phase
+        etiquette = tr("simultané %1").arg(etiquette);
+    if (page)
+        //: A direction (%1) measured from the measuring page
+        etiquette = tr("page %1").arg(etiquette);
+    return etiquette + QStringLiteral("  ");
 }
 
 void Sortie::test(const Pair &pair, const Lien &lien, const QString &motif, const ResumeMesure *montant,
@@ -219,27 +256,30 @@ void Sortie::test(const Pair &pair, const Lien &lien, const QString &motif, cons
     }
     const QString qui = pair.appareil.isEmpty() ? Neutralise(pair.adresse)
                                                 : QStringLiteral("%1, %2").arg(Neutralise(pair.adresse), pair.appareil);
-    ecrit((QStringLiteral("Test complet (%1), débits moyens :").arg(qui) +
-           (pair.lieu.isEmpty() ? QString() : QStringLiteral(" « %1 »").arg(Neutralise(pair.lieu))))
+    ecrit((pair.lieu.isEmpty()
+               //: %1 whom the test measured against
+               ? tr("Test complet (%1), débits moyens :").arg(qui)
+               //: %1 whom the test measured against, %2 the place the page gave
+               : tr("Test complet (%1), débits moyens : « %2 »").arg(qui, Neutralise(pair.lieu)))
               .toUtf8());
-    const char *const noms[] = {"montant", "descendant", "simultané"};
     const ResumeMesure *phases[] = {montant, descendant, simultaneMontant && simultaneDescendant ? simultaneMontant : nullptr};
-    for (int i = 0; i < 3; ++i) {
-        QString l = QStringLiteral("  %1").arg(QString::fromUtf8(noms[i]), -12);
-        if (!phases[i])
-            l += QStringLiteral("non mesuré");
-        else if (i < 2)
-            l += debits(phases[i]->moyenne());
-        else
-            l += QStringLiteral("montant ") + debits(simultaneMontant->moyenne()) + QStringLiteral(", descendant ") +
-                 debits(simultaneDescendant->moyenne());
+    std::vector<Ligne> lignes;
+    for (int i = 0; i < TestComplet::NbPhases; ++i) {
+        lignes.push_back({TestComplet::nomPhase(TestComplet::Phase(i)),
+                          !phases[i] ? tr("non mesuré")
+                          : i < 2    ? debits(phases[i]->moyenne())
+                                     : tr("montant %1, descendant %2")
+                                           .arg(debits(simultaneMontant->moyenne()),
+                                                debits(simultaneDescendant->moyenne()))});
+    }
+    for (const QString &l : tableau(lignes))
         ecrit(l.toUtf8());
-    }
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < TestComplet::NbPhases; ++i) {
         if (phases[i])
-            ecrit(QStringLiteral("  latence %1 : %2").arg(QString::fromUtf8(noms[i]), phases[i]->texteLatence()).toUtf8());
+            //: %1 the phase, %2 its latency
+            ecrit((QStringLiteral("  ") + tr("latence %1 : %2").arg(lignes[i].nom, phases[i]->texteLatence())).toUtf8());
     }
-    ecrit((QStringLiteral("  lien  ") + lien.description()).toUtf8());
+    ecrit((QStringLiteral("  ") + tr("lien") + QStringLiteral("  ") + lien.description()).toUtf8());
 }
 
 void Sortie::page(const QStringList &adresses)
@@ -264,6 +304,11 @@ void Sortie::phrase(const QString &raison)
 {
     if (!raison.isEmpty())
         diagnostic(raison.at(0).toUpper() + raison.mid(1) + QLatin1Char('.'));
+}
+
+void Sortie::erreur(const QString &raison)
+{
+    diagnostic(tr("bandepassante-console : %1.").arg(raison));
 }
 
 void Sortie::diagnostic(const QString &texte)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 
 #include <cstdio>
@@ -13,7 +14,8 @@ struct VueTcp;
 // What the console prints on standard output: lines for a person, or JSON
 // Lines for a program, never both. Every line is written whole and flushed
 // at once, so that a pipe gets each one as it happens. Diagnostics go to
-// standard error, in French, whatever the output's form. Text that came from
+// standard error, whatever the output's form. A person's lines and the
+// diagnostics speak the person's language; JSON does not. Text that came from
 // the network is made harmless before a person's lines show it; JSON escapes
 // it anyway.
 //
@@ -24,6 +26,8 @@ struct VueTcp;
 // said: the program ends quietly.
 class Sortie
 {
+    Q_DECLARE_TR_FUNCTIONS(Sortie)
+
 public:
     explicit Sortie(bool json, std::FILE *sortie = stdout);
 
@@ -44,6 +48,9 @@ public:
         QString sens;
         QString etiquette;
     };
+    // The label of a direction's lines: "montant  ", "simultané descendant  ",
+    // from the measuring page "page montant  ".
+    static QString etiquette(bool montant, bool simultane, bool page = false);
 
     // A completed second of a measurement: the `numero`-th since the
     // connection, the bytes counted in it and, when this end sent them,
@@ -81,6 +88,9 @@ public:
     void serveur(const QString &adresse, qint64 ms);
 
     static void diagnostic(const QString &texte);
+    // What the program has to complain of, worded for the middle of a
+    // sentence, said after its name: "bandepassante-console : port déjà pris.".
+    static void erreur(const QString &raison);
     // A reason worded for the middle of a sentence, said as a sentence of
     // its own: a capital, a full stop.
     static void phrase(const QString &raison);

@@ -6,20 +6,32 @@
 
 namespace {
 
+// The types as programs read them; translated, as a person reads them.
+const char *const NomsTypes[] = {
+    QT_TRANSLATE_NOOP("Lien", "inconnu"),
+    QT_TRANSLATE_NOOP("Lien", "wifi"),
+    QT_TRANSLATE_NOOP("Lien", "ethernet"),
+    QT_TRANSLATE_NOOP("Lien", "autre"),
+};
+
 QString mbits(qint64 kbps)
 {
-    return QString::number(double(kbps) / 1000.0, 'f', 1).replace(QLatin1Char('.'), QLatin1Char(','));
+    const QString nombre = QString::number(double(kbps) / 1000.0, 'f', 1);
+    //: A link's bit rate with one decimal: %1 the whole megabits, %2 the tenth (decimal megabits, as the
+    //: driver gives them)
+    return Lien::tr("%1,%2 Mbit/s").arg(nombre.chopped(2), nombre.right(1));
 }
 
 // "866,7 Mbit/s (MCS 9, 2 flux)"
 QString debit(qint64 kbps, const std::optional<int> &mcs, const std::optional<int> &flux)
 {
-    QString texte = mbits(kbps) + QStringLiteral(" Mbit/s");
+    const QString texte = mbits(kbps);
     QStringList details;
     if (mcs)
         details << QStringLiteral("MCS %1").arg(*mcs);
     if (flux)
-        details << QStringLiteral("%1 flux").arg(*flux);
+        //: Wi-Fi spatial streams
+        details << Lien::tr("%n flux", nullptr, *flux);
     return details.isEmpty() ? texte : texte + QStringLiteral(" (") + details.join(QStringLiteral(", ")) + ')';
 }
 
@@ -27,32 +39,25 @@ QString debit(qint64 kbps, const std::optional<int> &mcs, const std::optional<in
 
 QString Lien::nomType() const
 {
-    switch (type) {
-    case Type::Wifi:
-        return QStringLiteral("wifi");
-    case Type::Ethernet:
-        return QStringLiteral("ethernet");
-    case Type::Autre:
-        return QStringLiteral("autre");
-    case Type::Inconnu:
-        break;
-    }
-    return QStringLiteral("inconnu");
+    return QString::fromLatin1(NomsTypes[int(type)]);
 }
 
 QString Lien::description() const
 {
+    const QString nom = tr(NomsTypes[int(type)]);
     if (type == Type::Inconnu)
-        return nomType();
-    QStringList morceaux{nomType() + QLatin1Char(' ') + Neutralise(interface)};
+        return nom;
+    QStringList morceaux{nom + QLatin1Char(' ') + Neutralise(interface)};
     switch (type) {
     case Type::Wifi: {
         if (!ssid.isEmpty())
-            morceaux.last() += QStringLiteral(" « %1 »").arg(Neutralise(QString::fromUtf8(ssid)));
+            //: %1 the link's type and interface, %2 the Wi-Fi network's name
+            morceaux.last() = tr("%1 « %2 »").arg(morceaux.last(), Neutralise(QString::fromUtf8(ssid)));
         if (frequenceMHz) {
             QStringList canalEtLargeur;
             if (canal)
-                canalEtLargeur << QStringLiteral("canal %1").arg(*canal);
+                //: Wi-Fi channel
+                canalEtLargeur << tr("canal %1").arg(*canal);
             if (largeurMHz)
                 canalEtLargeur << QStringLiteral("%1 MHz").arg(*largeurMHz);
             morceaux.last() += QStringLiteral(" %1 MHz").arg(*frequenceMHz) +
@@ -60,22 +65,26 @@ QString Lien::description() const
                                                          : QStringLiteral(" (") + canalEtLargeur.join(QStringLiteral(", ")) + ')');
         }
         if (signalDbm)
-            morceaux << QStringLiteral("signal %1 dBm").arg(*signalDbm);
+            morceaux << tr("signal %1 dBm").arg(*signalDbm);
         if (debitEmissionKbps)
-            morceaux << QStringLiteral("émission ") + debit(*debitEmissionKbps, mcsEmission, fluxEmission);
+            //: The Wi-Fi transmit bit rate
+            morceaux << tr("émission %1").arg(debit(*debitEmissionKbps, mcsEmission, fluxEmission));
         if (debitReceptionKbps)
-            morceaux << QStringLiteral("réception ") + debit(*debitReceptionKbps, mcsReception, fluxReception);
+            //: The Wi-Fi receive bit rate
+            morceaux << tr("réception %1").arg(debit(*debitReceptionKbps, mcsReception, fluxReception));
         break;
     }
     case Type::Ethernet:
         if (vitesseMbps)
             morceaux.last() += QStringLiteral(" %1 Mbit/s").arg(*vitesseMbps);
         if (duplexIntegral)
-            morceaux.last() += *duplexIntegral ? QStringLiteral(" intégral") : QStringLiteral(" semi-duplex");
+            //: Full duplex, as opposed to "semi-duplex"
+            morceaux.last() += QLatin1Char(' ') + (*duplexIntegral ? tr("intégral") : tr("semi-duplex"));
         break;
     case Type::Autre:
         if (!genre.isEmpty())
-            morceaux.last() += QStringLiteral(" (%1)").arg(genre);
+            morceaux.last() +=
+                QStringLiteral(" (%1)").arg(genre == QLatin1String(BoucleLocale) ? tr(BoucleLocale) : genre);
         break;
     case Type::Inconnu:
         break;

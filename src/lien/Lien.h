@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QString>
 
 #include <optional>
@@ -39,15 +40,18 @@ struct Lien
     std::optional<int> vitesseMbps;
     std::optional<bool> duplexIntegral;
 
-    // Anything else: what kind of interface it is ("boucle locale", or its
+    // Anything else: what kind of interface it is (BoucleLocale, or its
     // driver: "veth", "bridge", "tun"...).
     QString genre;
+    static constexpr const char *BoucleLocale = QT_TRANSLATE_NOOP("Lien", "boucle locale");
 
     // "wifi", "ethernet", "autre" or "inconnu".
     QString nomType() const;
-    // One line in French for a person, network text made harmless:
+    // One line for a person, in their language, network text made harmless:
     // "wifi wlan0 « Maison » 5180 MHz (canal 36, 80 MHz), signal -52 dBm,
-    // 866,7 / 780,0 Mbit/s", "ethernet eth0 1000 Mbit/s intégral",
-    // "autre bpa (veth)", "inconnu".
+    // émission 866,7 Mbit/s, réception 780,0 Mbit/s",
+    // "ethernet eth0 1000 Mbit/s intégral", "autre bpa (veth)", "inconnu".
     QString description() const;
+
+    Q_DECLARE_TR_FUNCTIONS(Lien)
 };

@@ -43,7 +43,7 @@ void decritInterface(Lien &lien)
         return;
     if (QNetworkInterface::interfaceFromIndex(indice).flags() & QNetworkInterface::IsLoopBack) {
         lien.type = Lien::Type::Autre;
-        lien.genre = QStringLiteral("boucle locale");
+        lien.genre = QString::fromLatin1(Lien::BoucleLocale);
         return;
     }
     if (Wifi::Decrit(indice, lien)) {

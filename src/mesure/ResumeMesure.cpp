@@ -61,8 +61,10 @@ QString ResumeMesure::noteLatence() const
 QString ResumeMesure::texteLatence() const
 {
     if (latenceChargeUs_ == 0)
-        return QStringLiteral("inconnue");
-    return QStringLiteral("au repos %1, en charge %2 (+%3), note %4")
+        //: The latency, when no end gave TCP's view
+        return tr("inconnue");
+    //: The latency: idle, under load, the increase, and its grade (A+ to F)
+    return tr("au repos %1, en charge %2 (+%3), note %4")
         .arg(FormateMs(latenceReposUs_), FormateMs(latenceChargeUs_),
              FormateMs(std::max<qint64>(0, latenceChargeUs_ - latenceReposUs_)), noteLatence());
 }

@@ -2,6 +2,7 @@
 
 #include "protocole/VueTcp.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QString>
 #include <QtGlobal>
@@ -18,6 +19,8 @@
 // taken over the complete seconds only. With no complete second they are 0.
 class ResumeMesure
 {
+    Q_DECLARE_TR_FUNCTIONS(ResumeMesure)
+
 public:
     ResumeMesure() = default;
     // secondes: the bytes of each complete second, in order; total: every
@@ -52,7 +55,7 @@ public:
     // latency is unknown.
     QString noteLatence() const;
 
-    // The latency in French: "au repos 0,4 ms, en charge 12,3 ms (+11,9 ms),
+    // The latency in the person's language: "au repos 0,4 ms, en charge 12,3 ms (+11,9 ms),
     // note A", or "inconnue" when no end gave TCP's view.
     QString texteLatence() const;
 

@@ -60,7 +60,7 @@ qint64 ServiceRecepteur::lit()
         return 0;
     case LectureDemande::Etat::Invalide:
         refuse_ = true;
-        emit refus(QStringLiteral("demande mal formée"));
+        emit refus(tr("demande mal formée"));
         return 0;
     case LectureDemande::Etat::Demande:
         demande_ = lecture_.demande();
@@ -80,7 +80,7 @@ void ServiceRecepteur::sert()
         return;
     if (sansRetour_) {
         refuse_ = true;
-        emit refus(QStringLiteral("envoi vers le demandeur refusé"));
+        emit refus(tr("envoi vers le demandeur refusé"));
         return;
     }
     envoie_ = true;

@@ -38,7 +38,7 @@ Session::Session(QObject *parent)
         echecAdresse(ETIMEDOUT, QString());
     });
     connect(&attenteRetour_, &QTimer::timeout, this, [this] {
-        echoue(QStringLiteral("ce récepteur ne sait pas envoyer : lancez l'émetteur sur l'autre machine"));
+        echoue(tr("ce récepteur ne sait pas envoyer : lancez l'émetteur sur l'autre machine"));
     });
     connect(&attenteRapport_, &QTimer::timeout, this, [this] { finit(Fin::Duree, QString()); });
 }
@@ -97,11 +97,11 @@ void Session::surResolution(const QHostInfo &info)
         return;
     }
     // The resolver's own words are English: what they mean is said here.
-    const QString pourquoi = info.error() == QHostInfo::NoError        ? QStringLiteral("pas d'adresse IPv4")
-                             : info.error() == QHostInfo::HostNotFound ? QStringLiteral("nom inconnu ou mal écrit")
-                                                                       : QStringLiteral("le résolveur de noms a échoué");
-    echoue(QStringLiteral("« %1 » ne donne aucune adresse IPv4 (%2) : vérifiez le nom ou donnez l'adresse du "
-                          "récepteur")
+    const QString pourquoi = info.error() == QHostInfo::NoError        ? tr("pas d'adresse IPv4")
+                             : info.error() == QHostInfo::HostNotFound ? tr("nom inconnu ou mal écrit")
+                                                                       : tr("le résolveur de noms a échoué");
+    //: %1 the name given, %2 why it gave no address
+    echoue(tr("« %1 » ne donne aucune adresse IPv4 (%2) : vérifiez le nom ou donnez l'adresse du récepteur")
                .arg(Neutralise(reglages_.hote), pourquoi));
 }
 
@@ -157,20 +157,21 @@ void Session::finAttente()
     if (!actif_ || connecte_)
         return;
     if (adresses_.isEmpty()) {
-        echoue(QStringLiteral("« %1 » ne s'est pas résolu en %2 s : vérifiez le nom ou donnez l'adresse du récepteur")
+        echoue(tr("« %1 » ne s'est pas résolu en %2 s : vérifiez le nom ou donnez l'adresse du récepteur")
                    .arg(Neutralise(reglages_.hote))
                    .arg(reglages_.attenteS));
         return;
     }
     // An attempt still pending at the deadline went unanswered too.
     const bool refusee = dernierEchec_ == ECONNREFUSED && W.State() == Winsock::sckClosed;
-    echoue(QStringLiteral("personne n'a accepté la connexion à %1, port TCP %2, en %3 s : %4.\n"
-                          "Causes habituelles : la réception n'est pas démarrée sur cette machine, ou un pare-feu "
-                          "ferme le port TCP %2")
+    //: %1 the receiver, %2 the port, %3 the seconds waited, %4 "connexion refusée" or "aucune réponse"
+    echoue(tr("personne n'a accepté la connexion à %1, port TCP %2, en %3 s : %4.\n"
+              "Causes habituelles : la réception n'est pas démarrée sur cette machine, ou un pare-feu "
+              "ferme le port TCP %2")
                .arg(cible())
                .arg(reglages_.port)
                .arg(reglages_.attenteS)
-               .arg(refusee ? QStringLiteral("connexion refusée") : QStringLiteral("aucune réponse")));
+               .arg(refusee ? tr("connexion refusée") : tr("aucune réponse")));
 }
 
 void Session::W_Error(int number, const QString &description)
@@ -258,14 +259,13 @@ void Session::W_Close()
         return;
     const bool retourAttendu = reglages_.genre == Genre::Retour || reglages_.genre == Genre::Simultane;
     if (retourAttendu && descendant_.mesure().total() == 0) {
-        echoue(QStringLiteral("le récepteur refuse l'envoi vers cette machine"));
+        echoue(tr("le récepteur refuse l'envoi vers cette machine"));
         return;
     }
     // The blocks back end with the report: without it, the receiver went
     // away in the middle (killed, or stopped).
     if (reglages_.genre == Genre::Retour && !retour_.rapport()) {
-        finit(Fin::Coupure, QStringLiteral("le récepteur a fermé la connexion avant la fin, sans son rapport : "
-                                           "mesure coupée"));
+        finit(Fin::Coupure, tr("le récepteur a fermé la connexion avant la fin, sans son rapport : mesure coupée"));
         return;
     }
     finit(reglages_.genre == Genre::Retour || finEnvoi_ ? Fin::Duree : Fin::Depart, QString());
@@ -296,12 +296,13 @@ void Session::finit(Fin fin, const QString &remarque)
     if (rapport_)
         descendant_.definitTcp(rapport_->tcp);
     const bool rapportDu = reglages_.genre == Genre::Envoi || reglages_.genre == Genre::Simultane;
-    const QString aLaPlace = QStringLiteral("le compte de cette machine, ce que son système a pris, est donné à la place");
-    emit terminee(fin, rapportRejete_ && rapportDu ? QStringLiteral("le rapport du récepteur est invraisemblable (plus "
-                                                                    "d'octets ou de secondes que cette machine n'en a "
-                                                                    "envoyé) : ") + aLaPlace
+    emit terminee(fin, rapportRejete_ && rapportDu
+                           ? tr("le rapport du récepteur est invraisemblable (plus d'octets ou de secondes que cette "
+                                "machine n'en a envoyé) : le compte de cette machine, ce que son système a pris, est "
+                                "donné à la place")
                        : finEnvoi_ && rapportDu && !rapport_
-                           ? QStringLiteral("le récepteur n'a pas dit ce qu'il a reçu (version ancienne ?) : ") + aLaPlace
+                           ? tr("le récepteur n'a pas dit ce qu'il a reçu (version ancienne ?) : le compte de cette "
+                                "machine, ce que son système a pris, est donné à la place")
                            : remarque);
 }
 
@@ -316,5 +317,5 @@ void Session::interromps()
     if (connecte_)
         finit(Fin::Interruption, QString());
     else
-        echoue(QStringLiteral("interrompu avant que le récepteur accepte, aucune mesure"));
+        echoue(tr("interrompu avant que le récepteur accepte, aucune mesure"));
 }

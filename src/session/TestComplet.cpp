@@ -25,6 +25,12 @@ QString TestComplet::sens(Phase phase)
     return QString::fromLatin1(noms[phase]);
 }
 
+QString TestComplet::nomPhase(Phase phase)
+{
+    static const char *const noms[] = {QT_TR_NOOP("montant"), QT_TR_NOOP("descendant"), QT_TR_NOOP("simultané")};
+    return tr(noms[phase]);
+}
+
 void TestComplet::demarre(const Session::Reglages &reglages)
 {
     reglages_ = reglages;

@@ -54,6 +54,8 @@ public:
 
     // "montant", "descendant", "simultane".
     static QString sens(Phase phase);
+    // The phase's name for a person: "montant", "descendant", "simultané".
+    static QString nomPhase(Phase phase);
 
 signals:
     void phaseCommencee(TestComplet::Phase phase);
