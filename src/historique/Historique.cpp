@@ -390,7 +390,7 @@ bool Historique::ecrit(const Ecriture &e)
               QVariant(r.maximum()), QVariant(e.inachevee ? 1 : 0), QVariant(blobSecondes(e.mesure.secondes())),
               // A null text would be bound as NULL.
               QVariant(e.mesure.sens().isNull() ? QStringLiteral("") : e.mesure.sens()), QVariant(e.mesure.test()),
-              QVariant(e.mesure.texteLien()),
+              QVariant(e.mesure.texteLienEcrit()),
               e.mesure.signalDbm() ? QVariant(*e.mesure.signalDbm()) : QVariant(QMetaType(QMetaType::Int)),
               QVariant(r.latenceReposUs()), QVariant(r.latenceChargeUs()), QVariant(blobTcp(e.mesure.tcp())),
               QVariant(e.mesure.lieu().isNull() ? QStringLiteral("") : e.mesure.lieu()),

@@ -14,24 +14,34 @@ const char *const NomsTypes[] = {
     QT_TRANSLATE_NOOP("Lien", "autre"),
 };
 
-QString mbits(qint64 kbps)
+// A text of the description in the person's language, or as written, in
+// French, for what the history keeps.
+QString texte(bool traduit, const char *source, int n = -1)
+{
+    if (traduit)
+        return Lien::tr(source, nullptr, n);
+    QString ecrit = QString::fromUtf8(source);
+    return n < 0 ? ecrit : ecrit.replace(QLatin1String("%n"), QString::number(n));
+}
+
+QString mbits(bool traduit, qint64 kbps)
 {
     const QString nombre = QString::number(double(kbps) / 1000.0, 'f', 1);
     //: A link's bit rate with one decimal: %1 the whole megabits, %2 the tenth (decimal megabits, as the
     //: driver gives them)
-    return Lien::tr("%1,%2 Mbit/s").arg(nombre.chopped(2), nombre.right(1));
+    return texte(traduit, QT_TRANSLATE_NOOP("Lien", "%1,%2 Mbit/s")).arg(nombre.chopped(2), nombre.right(1));
 }
 
 // "866,7 Mbit/s (MCS 9, 2 flux)"
-QString debit(qint64 kbps, const std::optional<int> &mcs, const std::optional<int> &flux)
+QString debit(bool traduit, qint64 kbps, const std::optional<int> &mcs, const std::optional<int> &flux)
 {
-    const QString texte = mbits(kbps);
+    const QString texte = mbits(traduit, kbps);
     QStringList details;
     if (mcs)
         details << QStringLiteral("MCS %1").arg(*mcs);
     if (flux)
         //: Wi-Fi spatial streams
-        details << Lien::tr("%n flux", nullptr, *flux);
+        details << ::texte(traduit, QT_TRANSLATE_N_NOOP("Lien", "%n flux"), *flux);
     return details.isEmpty() ? texte : texte + QStringLiteral(" (") + details.join(QStringLiteral(", ")) + ')';
 }
 
@@ -42,9 +52,9 @@ QString Lien::nomType() const
     return QString::fromLatin1(NomsTypes[int(type)]);
 }
 
-QString Lien::description() const
+QString Lien::description(bool traduite) const
 {
-    const QString nom = tr(NomsTypes[int(type)]);
+    const QString nom = texte(traduite, NomsTypes[int(type)]);
     if (type == Type::Inconnu)
         return nom;
     QStringList morceaux{nom + QLatin1Char(' ') + Neutralise(interface)};
@@ -52,12 +62,13 @@ QString Lien::description() const
     case Type::Wifi: {
         if (!ssid.isEmpty())
             //: %1 the link's type and interface, %2 the Wi-Fi network's name
-            morceaux.last() = tr("%1 « %2 »").arg(morceaux.last(), Neutralise(QString::fromUtf8(ssid)));
+            morceaux.last() = texte(traduite, QT_TRANSLATE_NOOP("Lien", "%1 « %2 »"))
+                                  .arg(morceaux.last(), Neutralise(QString::fromUtf8(ssid)));
         if (frequenceMHz) {
             QStringList canalEtLargeur;
             if (canal)
                 //: Wi-Fi channel
-                canalEtLargeur << tr("canal %1").arg(*canal);
+                canalEtLargeur << texte(traduite, QT_TRANSLATE_NOOP("Lien", "canal %1")).arg(*canal);
             if (largeurMHz)
                 canalEtLargeur << QStringLiteral("%1 MHz").arg(*largeurMHz);
             morceaux.last() += QStringLiteral(" %1 MHz").arg(*frequenceMHz) +
@@ -65,13 +76,15 @@ QString Lien::description() const
                                                          : QStringLiteral(" (") + canalEtLargeur.join(QStringLiteral(", ")) + ')');
         }
         if (signalDbm)
-            morceaux << tr("signal %1 dBm").arg(*signalDbm);
+            morceaux << texte(traduite, QT_TRANSLATE_NOOP("Lien", "signal %1 dBm")).arg(*signalDbm);
         if (debitEmissionKbps)
             //: The Wi-Fi transmit bit rate
-            morceaux << tr("émission %1").arg(debit(*debitEmissionKbps, mcsEmission, fluxEmission));
+            morceaux << texte(traduite, QT_TRANSLATE_NOOP("Lien", "émission %1"))
+                            .arg(debit(traduite, *debitEmissionKbps, mcsEmission, fluxEmission));
         if (debitReceptionKbps)
             //: The Wi-Fi receive bit rate
-            morceaux << tr("réception %1").arg(debit(*debitReceptionKbps, mcsReception, fluxReception));
+            morceaux << texte(traduite, QT_TRANSLATE_NOOP("Lien", "réception %1"))
+                            .arg(debit(traduite, *debitReceptionKbps, mcsReception, fluxReception));
         break;
     }
     case Type::Ethernet:
@@ -79,12 +92,14 @@ QString Lien::description() const
             morceaux.last() += QStringLiteral(" %1 Mbit/s").arg(*vitesseMbps);
         if (duplexIntegral)
             //: Full duplex, as opposed to "semi-duplex"
-            morceaux.last() += QLatin1Char(' ') + (*duplexIntegral ? tr("intégral") : tr("semi-duplex"));
+            morceaux.last() += QLatin1Char(' ') + texte(traduite, *duplexIntegral ? QT_TRANSLATE_NOOP("Lien", "intégral")
+                                                                                  : QT_TRANSLATE_NOOP("Lien", "semi-duplex"));
         break;
     case Type::Autre:
         if (!genre.isEmpty())
             morceaux.last() +=
-                QStringLiteral(" (%1)").arg(genre == QLatin1String(BoucleLocale) ? tr(BoucleLocale) : genre);
+                QStringLiteral(" (%1)").arg(genre == QLatin1String(BoucleLocale) ? texte(traduite, BoucleLocale)
+                                                                                 : genre);
         break;
     case Type::Inconnu:
         break;

@@ -51,7 +51,9 @@ struct Lien
     // "wifi wlan0 « Maison » 5180 MHz (canal 36, 80 MHz), signal -52 dBm,
     // émission 866,7 Mbit/s, réception 780,0 Mbit/s",
     // "ethernet eth0 1000 Mbit/s intégral", "autre bpa (veth)", "inconnu".
-    QString description() const;
+    // Not `traduite`: in French whatever the person's language, as the
+    // history keeps it.
+    QString description(bool traduite = true) const;
 
     Q_DECLARE_TR_FUNCTIONS(Lien)
 };

@@ -63,6 +63,9 @@ public:
     const Lien &lien() const { return lien_; }
     // The link's description, or the one a history kept for it.
     QString texteLien() const { return texteLien_.isEmpty() ? lien_.description() : texteLien_; }
+    // The same in French whatever the person's language, as the history
+    // keeps it.
+    QString texteLienEcrit() const { return texteLien_.isEmpty() ? lien_.description(false) : texteLien_; }
     void definitTexteLien(const QString &texte) { texteLien_ = texte; }
     void ajouteSignal(int dBm);
     // The median of the seconds' signals, else the link's own.

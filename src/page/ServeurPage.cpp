@@ -63,7 +63,7 @@ ServeurPage::ServeurPage(QObject *parent)
         QJsonObject etat{{QStringLiteral("occupe"), o.occupe},
                          {QStringLiteral("recepteur"), AdresseLocale::DeLaMachine()},
                          {QStringLiteral("version"), QStringLiteral(BANDEPASSANTE_VERSION)},
-                         {QStringLiteral("lien"), Sonde::LienVers(requete.remoteAddress()).description()}};
+                         {QStringLiteral("lien"), Sonde::LienVers(requete.remoteAddress()).description(false)}};
         if (o.occupe) {
             etat.insert(QStringLiteral("qui"), o.qui);
             etat.insert(QStringLiteral("depuis_s"), double(o.depuisMs / 1000));
