@@ -1,5 +1,7 @@
 #include "recepteur/Demarrage.h"
 
+#include "outils/Langue.h"
+
 #include <QCommandLineParser>
 
 #include <cstdio>
@@ -103,7 +105,8 @@ void FinOuverture()
 
 int SansAffichage(int argc, char *argv[])
 {
-    const QCoreApplication app(argc, argv);
+    QCoreApplication app(argc, argv);
+    Langue::Installe(app);
     LitLigneCommande(app);
     std::fprintf(stderr, "%s\n", qPrintable(QCoreApplication::translate("Demarrage", MessageSansAffichage)));
     return 1;
