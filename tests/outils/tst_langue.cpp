@@ -187,6 +187,7 @@ void TestLangue::traductionEntiere()
     QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
     QVERIFY(messages > 200);
     QVERIFY2(fautes.isEmpty(), qPrintable(fautes.join(QLatin1Char('\n'))));
+    qInfo("%d texts, each finished with its placeholders and shortcuts", messages);
 }
 
 // --help in the language that comes first, French when it is not English.
