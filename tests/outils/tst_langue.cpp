@@ -316,6 +316,11 @@ void TestLangue::fenetres()
     QVERIFY(QTest::qWaitForWindowExposed(contextuel.get()));
     regarde(contextuel.get(), QStringLiteral("menu"));
     contextuel->close();
+    auto *menuEmetteur = form2->findChild<QMenu *>();
+    emit form2->customContextMenuRequested(QPoint(20, 20));
+    QVERIFY(QTest::qWaitForWindowExposed(menuEmetteur));
+    regarde(menuEmetteur, QStringLiteral("menu-emetteur"));
+    menuEmetteur->close();
     if (!captures_.isEmpty())
         QVERIFY(menu->image().save(captures_ + QStringLiteral("/en-image.png")));
 
