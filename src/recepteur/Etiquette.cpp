@@ -87,8 +87,21 @@ void Etiquette::paintEvent(QPaintEvent *event)
     p.setClipRect(contentsRect());
     for (int i = 0; i < int(rangees_.size()); ++i) {
         const QRect r = rangee(i);
-        if (event->region().intersects(r))
-            rangees_[size_t(i)]->draw(&p, r.topLeft());
+        if (!event->region().intersects(r))
+            continue;
+        const QTextLayout &texte = *rangees_[size_t(i)];
+        const qreal largeur = texte.lineAt(0).naturalTextWidth();
+        if (largeur <= r.width()) {
+            texte.draw(&p, r.topLeft());
+            continue;
+        }
+        // A row wider than the label (the widest figures while this machine
+        // sends, a longer translation) is drawn condensed, never cut.
+        p.save();
+        p.translate(r.topLeft());
+        p.scale(r.width() / largeur, 1.0);
+        texte.draw(&p, QPointF(0, 0));
+        p.restore();
     }
 }
 

@@ -8,7 +8,8 @@
 #include <vector>
 
 // A label whose caption separates its lines by a lone carriage return, as
-// the receiver's statistics do, shown one line per row from the top left.
+// the receiver's statistics do, shown one line per row from the top left; a
+// row wider than the label is drawn condensed to its width.
 // The statistics are set 33 times a second, mostly with one row changed to a
 // text it has shown shortly before (a figure going back and forth): only the
 // rows that changed are painted again, and the last texts laid out are kept
