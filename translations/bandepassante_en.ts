@@ -141,11 +141,6 @@ The measurement is kept: choose another folder.</translation>
         <translation>%1 (%2)&lt;br&gt;idle %3</translation>
     </message>
     <message>
-        <source>soit %1,%2 Mbit/s décimaux</source>
-        <extracomment>The mean in decimal megabits (10^6 bits) per second, the unit other meters use: %1 its whole part, %2 its tenths</extracomment>
-        <translation>i.e. %1.%2 decimal Mbit/s</translation>
-    </message>
-    <message>
         <source>montant</source>
         <extracomment>Direction of a measurement: from this machine</extracomment>
         <translation>upload</translation>
@@ -269,6 +264,11 @@ The measurement is kept: choose another folder.</translation>
         <source>Impossible d&apos;écrire %1 : %2</source>
         <extracomment>%1 the file, %2 the system&apos;s reason</extracomment>
         <translation>Cannot write %1: %2</translation>
+    </message>
+    <message>
+        <source>soit %1 Mbit/s décimaux</source>
+        <extracomment>The mean in decimal megabits (10^6 bits) per second, the unit other meters use</extracomment>
+        <translation>i.e. %1 decimal Mbit/s</translation>
     </message>
 </context>
 <context>
@@ -742,11 +742,6 @@ cannot receive</translation>
     <message>
         <source>autre</source>
         <translation>other</translation>
-    </message>
-    <message>
-        <source>%1,%2 Mbit/s</source>
-        <extracomment>A link&apos;s bit rate with one decimal: %1 the whole megabits, %2 the tenth (decimal megabits, as the driver gives them)</extracomment>
-        <translation>%1.%2 Mbit/s</translation>
     </message>
     <message numerus="yes">
         <source>%n flux</source>
@@ -1276,11 +1271,6 @@ Usual causes: reception is not started on that machine, or a firewall closes TCP
 </context>
 <context>
     <name>Sortie</name>
-    <message>
-        <source>%1,%2 s</source>
-        <extracomment>A duration with one decimal: %1 the whole seconds, %2 the tenth</extracomment>
-        <translation>%1.%2 s</translation>
-    </message>
     <message>
         <source>impossible d&apos;écrire sur la sortie standard (%1) : arrêt</source>
         <translation>cannot write to standard output (%1): stopping</translation>

@@ -17,9 +17,7 @@ namespace {
 // Seconds with one decimal: "10,0 s".
 QString secondes(qint64 ms)
 {
-    const QString nombre = QString::number(double(ms) / 1000.0, 'f', 1);
-    //: A duration with one decimal: %1 the whole seconds, %2 the tenth
-    return Sortie::tr("%1,%2 s").arg(nombre.chopped(2), nombre.right(1));
+    return FormateDecimal(double(ms) / 1000.0, 1) + QStringLiteral(" s");
 }
 
 struct Ligne

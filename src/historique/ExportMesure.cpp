@@ -58,11 +58,9 @@ QString CelluleLatence(const ResumeMesure &p)
 
 QString MegabitsDecimaux(double octetsParSeconde)
 {
-    const QString chiffre = QString::number(octetsParSeconde * 8.0 / 1e6, 'f', 1);
-    const qsizetype point = chiffre.indexOf(QLatin1Char('.'));
-    //: The mean in decimal megabits (10^6 bits) per second, the unit other meters use: %1 its whole part, %2 its tenths
-    return QCoreApplication::translate("ExportMesure", "soit %1,%2 Mbit/s décimaux")
-        .arg(chiffre.left(point), chiffre.mid(point + 1));
+    //: The mean in decimal megabits (10^6 bits) per second, the unit other meters use
+    return QCoreApplication::translate("ExportMesure", "soit %1 Mbit/s décimaux")
+        .arg(FormateDecimal(octetsParSeconde * 8.0 / 1e6, 1));
 }
 
 QString SensLisible(const QString &sens, const QString &emetteur, const QString &recepteur)

@@ -1,5 +1,6 @@
 #include "lien/Lien.h"
 
+#include "outils/Formatage.h"
 #include "outils/Neutralise.h"
 
 #include <QStringList>
@@ -24,12 +25,11 @@ QString texte(bool traduit, const char *source, int n = -1)
     return n < 0 ? ecrit : ecrit.replace(QLatin1String("%n"), QString::number(n));
 }
 
+// Decimal megabits, as the driver gives them; the history keeps ",".
 QString mbits(bool traduit, qint64 kbps)
 {
-    const QString nombre = QString::number(double(kbps) / 1000.0, 'f', 1);
-    //: A link's bit rate with one decimal: %1 the whole megabits, %2 the tenth (decimal megabits, as the
-    //: driver gives them)
-    return texte(traduit, QT_TRANSLATE_NOOP("Lien", "%1,%2 Mbit/s")).arg(nombre.chopped(2), nombre.right(1));
+    return FormateDecimal(double(kbps) / 1000.0, 1, traduit ? Langue::SeparateurDecimal() : QLatin1Char(',')) +
+           QStringLiteral(" Mbit/s");
 }
 
 // "866,7 Mbit/s (MCS 9, 2 flux)"

@@ -1,7 +1,5 @@
 #include "outils/Formatage.h"
 
-#include "outils/Langue.h"
-
 #include <QCoreApplication>
 
 #include <cfloat>
@@ -104,7 +102,10 @@ QString FormateBits(double value)
 QString FormateMs(qint64 microsecondes)
 {
     // A round trip on a local link is a few hundredths of a millisecond.
-    return QString::number(double(microsecondes) / 1000.0, 'f', microsecondes < 1000 ? 2 : 1)
-               .replace(QLatin1Char('.'), Langue::SeparateurDecimal()) +
-           QStringLiteral(" ms");
+    return FormateDecimal(double(microsecondes) / 1000.0, microsecondes < 1000 ? 2 : 1) + QStringLiteral(" ms");
+}
+
+QString FormateDecimal(double valeur, int decimales, QChar separateur)
+{
+    return QString::number(valeur, 'f', decimales).replace(QLatin1Char('.'), separateur);
 }

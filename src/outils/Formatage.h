@@ -1,5 +1,7 @@
 #pragma once
 
+#include "outils/Langue.h"
+
 #include <QString>
 
 // A quantity of data as short text with its unit, in powers of two, in the
@@ -23,3 +25,7 @@ QString FormateBits(double value);
 // A time in microseconds as milliseconds with one decimal, two below a
 // millisecond: "12,3 ms", "0,04 ms".
 QString FormateMs(qint64 microsecondes);
+
+// `valeur` with `decimales` decimals and `separateur` before them, the
+// person's by default: "10,0".
+QString FormateDecimal(double valeur, int decimales, QChar separateur = Langue::SeparateurDecimal());

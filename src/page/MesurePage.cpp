@@ -11,6 +11,8 @@
 #include <QJsonObject>
 #include <QWebSocket>
 
+#include <utility>
+
 namespace {
 
 // The bytes a WebSocket frame of `n` bytes takes on the wire beyond them,
@@ -67,22 +69,19 @@ MesurePage::MesurePage(std::unique_ptr<QWebSocket> socket, int fd, const QString
             finit(Session::Fin::Coupure);
         emit fermee();
     });
-    connect(&recue_, &Chronique::seconde, this, [this](int n, qint64 octets) {
-        envoieTexte(QJsonDocument(QJsonObject{{QStringLiteral("type"), QStringLiteral("seconde")},
-                                              {QStringLiteral("sens"), QStringLiteral("montant")},
-                                              {QStringLiteral("n"), n},
-                                              {QStringLiteral("octets"), double(octets)}})
-                        .toJson(QJsonDocument::Compact));
-        emit seconde(true, n, octets);
-    });
-    connect(&envoyee_, &Chronique::seconde, this, [this](int n, qint64 octets) {
-        envoieTexte(QJsonDocument(QJsonObject{{QStringLiteral("type"), QStringLiteral("seconde")},
-                                              {QStringLiteral("sens"), QStringLiteral("descendant")},
-                                              {QStringLiteral("n"), n},
-                                              {QStringLiteral("octets"), double(octets)}})
-                        .toJson(QJsonDocument::Compact));
-        emit seconde(false, n, octets);
-    });
+    // Each second, of what came (upload) and of what was acknowledged
+    // (download), told to the page.
+    for (const auto &[chronique, montant] : {std::pair{&recue_, true}, std::pair{&envoyee_, false}}) {
+        connect(chronique, &Chronique::seconde, this, [this, montant = montant](int n, qint64 octets) {
+            envoieTexte(QJsonDocument(QJsonObject{{QStringLiteral("type"), QStringLiteral("seconde")},
+                                                  {QStringLiteral("sens"), montant ? QStringLiteral("montant")
+                                                                                   : QStringLiteral("descendant")},
+                                                  {QStringLiteral("n"), n},
+                                                  {QStringLiteral("octets"), double(octets)}})
+                            .toJson(QJsonDocument::Compact));
+            emit seconde(montant, n, octets);
+        });
+    }
     connect(&acquittement_, &Acquittement::acquittes, &envoyee_, &Chronique::ajoute);
     connect(&acquittement_, &Acquittement::acquittes, this, &MesurePage::envoye);
     envoyee_.definitReleve([this] { acquittement_.releve(); });
