@@ -92,7 +92,12 @@ ServeurPage::ServeurPage(QObject *parent)
     connect(&webSockets_, &QWebSocketServer::newConnection, this, &ServeurPage::webSocketPret);
 }
 
-ServeurPage::~ServeurPage() = default;
+// The HTTP server owns the door and the connections not yet handed over;
+// their ends update the members below, so they go first.
+ServeurPage::~ServeurPage()
+{
+    http_.reset();
+}
 
 bool ServeurPage::ecoute(const QHostAddress &adresse, quint16 port)
 {
