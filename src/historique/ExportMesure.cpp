@@ -99,9 +99,14 @@ QString SensLisible(const Mesure &mesure)
     return SensLisible(mesure.sens(), mesure.emetteur(), mesure.recepteur());
 }
 
+QString Extremites(const QString &emetteur, const QString &recepteur)
+{
+    return QStringLiteral("%1 → %2").arg(emetteur, recepteur);
+}
+
 QString Extremites(const Mesure &mesure)
 {
-    return QStringLiteral("%1 → %2").arg(mesure.emetteur(), mesure.recepteur());
+    return Extremites(mesure.emetteur(), mesure.recepteur());
 }
 
 QString TexteResume(const Mesure &mesure)

@@ -20,6 +20,7 @@
 QString SensLisible(const QString &sens, const QString &emetteur, const QString &recepteur);
 QString SensLisible(const Mesure &mesure);
 // "10.45.0.1 → 10.45.0.2".
+QString Extremites(const QString &emetteur, const QString &recepteur);
 QString Extremites(const Mesure &mesure);
 
 // The summary in the person's language, one figure a line: transmitter,

@@ -173,7 +173,7 @@ void FenetreHistorique::recharge()
         auto *lieu = new QTableWidgetItem(f.lieu);
         lieu->setToolTip(f.lieu.left(500));
         table_->setItem(i, ColLieu, lieu);
-        const QString extremites = QStringLiteral("%1 → %2").arg(f.emetteur, f.recepteur);
+        const QString extremites = Extremites(f.emetteur, f.recepteur);
         table_->setItem(i, ColExtremites, new Cellule(extremites, extremites));
         // Sorted by this column, the phases of a test stay together, in order.
         const int phase = QStringList{QStringLiteral("montant"), QStringLiteral("descendant"),

@@ -3,6 +3,7 @@
 #include "outils/Bornes.h"
 #include "protocole/Protocole.h"
 #include "protocole/VueTcp.h"
+#include "session/Emission.h"
 
 #include <QDateTime>
 #include <QHostAddress>
@@ -48,7 +49,8 @@ MesurePage::MesurePage(std::unique_ptr<QWebSocket> socket, int fd, const QString
     , pair_(QHostAddress(ws_->peerAddress().toIPv4Address()).toString())
     , local_(QHostAddress(ws_->localAddress().toIPv4Address()).toString())
     , appareil_(appareil)
-    , bloc_(Protocole::BlocMesure().repeated(64))
+    // As the stream hands them to the system.
+    , bloc_(Protocole::BlocMesure().repeated(Emission::TailleAppel / Protocole::LongueurBloc))
 {
     ws_->setMaxAllowedIncomingFrameSize(quint64(MessageMax));
     ws_->setMaxAllowedIncomingMessageSize(quint64(MessageMax));
@@ -73,12 +75,10 @@ MesurePage::MesurePage(std::unique_ptr<QWebSocket> socket, int fd, const QString
     // (download), told to the page.
     for (const auto &[chronique, montant] : {std::pair{&recue_, true}, std::pair{&envoyee_, false}}) {
         connect(chronique, &Chronique::seconde, this, [this, montant = montant](int n, qint64 octets) {
-            envoieTexte(QJsonDocument(QJsonObject{{QStringLiteral("type"), QStringLiteral("seconde")},
-                                                  {QStringLiteral("sens"), montant ? QStringLiteral("montant")
-                                                                                   : QStringLiteral("descendant")},
-                                                  {QStringLiteral("n"), n},
-                                                  {QStringLiteral("octets"), double(octets)}})
-                            .toJson(QJsonDocument::Compact));
+            envoieTexte({{QStringLiteral("type"), QStringLiteral("seconde")},
+                         {QStringLiteral("sens"), montant ? QStringLiteral("montant") : QStringLiteral("descendant")},
+                         {QStringLiteral("n"), n},
+                         {QStringLiteral("octets"), double(octets)}});
             emit seconde(montant, n, octets);
         });
     }
@@ -98,9 +98,7 @@ MesurePage::MesurePage(std::unique_ptr<QWebSocket> socket, int fd, const QString
     });
     compte_.setInterval(250);
     connect(&compte_, &QTimer::timeout, this, [this] {
-        envoieTexte(QJsonDocument(QJsonObject{{QStringLiteral("type"), QStringLiteral("recu")},
-                                              {QStringLiteral("octets"), double(recuPhase_)}})
-                        .toJson(QJsonDocument::Compact));
+        envoieTexte({{QStringLiteral("type"), QStringLiteral("recu")}, {QStringLiteral("octets"), double(recuPhase_)}});
     });
     veille_.setInterval(1000);
     connect(&veille_, &QTimer::timeout, this, &MesurePage::veille);
@@ -109,8 +107,9 @@ MesurePage::MesurePage(std::unique_ptr<QWebSocket> socket, int fd, const QString
 
 MesurePage::~MesurePage() = default;
 
-void MesurePage::envoieTexte(const QByteArray &json)
+void MesurePage::envoieTexte(const QJsonObject &message)
 {
+    const QByteArray json = QJsonDocument(message).toJson(QJsonDocument::Compact);
     filaire_ += json.size() + entete(json.size());
     ws_->sendTextMessage(QString::fromUtf8(json));
 }
@@ -148,12 +147,11 @@ void MesurePage::texte(const QString &message)
                         duree == double(int(duree));
     // One run a connection: its phases are one test.
     if (!valide || (!testPage_.isEmpty() && test != testPage_)) {
-        envoieTexte(QJsonDocument(QJsonObject{{QStringLiteral("type"), QStringLiteral("refus")},
-                                              {QStringLiteral("raison"), QStringLiteral("demande mal formée")}})
-                        .toJson(QJsonDocument::Compact));
+        envoieTexte({{QStringLiteral("type"), QStringLiteral("refus")},
+                     {QStringLiteral("raison"), QStringLiteral("demande mal formée")}});
         return;
     }
-    if (const QByteArray refus = refus_ ? refus_(sens) : QByteArray(); !refus.isEmpty()) {
+    if (const QJsonObject refus = refus_ ? refus_(sens) : QJsonObject(); !refus.isEmpty()) {
         envoieTexte(refus);
         return;
     }
@@ -180,9 +178,7 @@ void MesurePage::commence(const QString &sens, int duree, const QString &test, c
         envoyee_.decritLien(QHostAddress(pair_));
         acquittement_.demarre([this] { return acquittes(); });
     }
-    envoieTexte(QJsonDocument(QJsonObject{{QStringLiteral("type"), QStringLiteral("debut")},
-                                          {QStringLiteral("sens"), sens}})
-                    .toJson(QJsonDocument::Compact));
+    envoieTexte({{QStringLiteral("type"), QStringLiteral("debut")}, {QStringLiteral("sens"), sens}});
     duree_.start(duree * 1000);
     if (recoit_)
         compte_.start();
@@ -192,7 +188,7 @@ void MesurePage::commence(const QString &sens, int duree, const QString &test, c
 
 void MesurePage::remplit()
 {
-    while (envoie_ && ws_->isValid() && ws_->bytesToWrite() < AvanceMax) {
+    while (envoie_ && ws_->isValid() && ws_->bytesToWrite() < Emission::AvanceMax) {
         ws_->sendBinaryMessage(bloc_);
         utile_ += bloc_.size();
         filaire_ += bloc_.size() + entete(bloc_.size());
@@ -208,7 +204,7 @@ void MesurePage::finEnvoi()
     recue_.finSecondes();
     envoyee_.finSecondes();
     if (envoyait)
-        envoieTexte(QByteArrayLiteral("{\"type\":\"fin_envoi\"}"));
+        envoieTexte({{QStringLiteral("type"), QStringLiteral("fin_envoi")}});
     attenteFin_.start();
 }
 
@@ -241,7 +237,7 @@ void MesurePage::finit(Session::Fin fin)
         resume.insert(QStringLiteral("descendant"), garde(envoyee_, "montant", "simultane-montant"));
     }
     if (ws_->isValid())
-        envoieTexte(QJsonDocument(resume).toJson(QJsonDocument::Compact));
+        envoieTexte(resume);
     const QString sens = sens_;
     sens_.clear();
     emit phaseTerminee(sens, fin);

@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QElapsedTimer>
+#include <QJsonObject>
 #include <QObject>
 #include <QTimer>
 
@@ -37,8 +38,6 @@ public:
     static constexpr qint64 TexteMax = 1024;
     static constexpr int AttenteFinMs = 10000;
     static constexpr int SilenceMaxMs = 30000;
-    // Bytes queued ahead of the system at most, as for the stream.
-    static constexpr qint64 AvanceMax = 1024 * 1024;
 
     // `fd` is the connection's descriptor, for TCP's counts; `appareil`
     // names the browser and its system in a few harmless words.
@@ -46,8 +45,8 @@ public:
     ~MesurePage() override;
 
     // Why a phase of `sens` cannot start now (someone else measures, the
-    // receiver refuses to send): a JSON answer for the page, or nothing.
-    void definitRefus(std::function<QByteArray(const QString &sens)> refus) { refus_ = std::move(refus); }
+    // receiver refuses to send): the answer for the page, or nothing.
+    void definitRefus(std::function<QJsonObject(const QString &sens)> refus) { refus_ = std::move(refus); }
 
     QString pair() const { return pair_; }
     // This receiver's address on the connection.
@@ -85,7 +84,7 @@ private:
     void finEnvoi();
     void finit(Session::Fin fin);
     void ferme();
-    void envoieTexte(const QByteArray &json);
+    void envoieTexte(const QJsonObject &message);
     qint64 acquittes() const;
     void veille();
 
@@ -94,7 +93,7 @@ private:
     const QString pair_;
     const QString local_;
     const QString appareil_;
-    std::function<QByteArray(const QString &)> refus_;
+    std::function<QJsonObject(const QString &)> refus_;
     QString sens_;
     QString lieu_;
     QString testPage_;

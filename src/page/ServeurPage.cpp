@@ -9,7 +9,6 @@
 #include <QFile>
 #include <QHttpServer>
 #include <QHttpServerResponse>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QWebSocket>
 #include <QWebSocketCorsAuthenticator>
@@ -33,11 +32,6 @@ constexpr int EchoMax = 64;
 constexpr int HandshakeMs = 5000;
 constexpr int EchosParSecondeMax = 50;
 constexpr int AppareilsMax = 64;
-
-QByteArray json(const QJsonObject &o)
-{
-    return QJsonDocument(o).toJson(QJsonDocument::Compact);
-}
 
 }
 
@@ -127,16 +121,16 @@ ServeurPage::Occupation ServeurPage::occupation() const
     return {};
 }
 
-QByteArray ServeurPage::refus(const MesurePage *demandeur, const QString &sens) const
+QJsonObject ServeurPage::refus(const MesurePage *demandeur, const QString &sens) const
 {
     const Occupation o = occupation();
     if (o.occupe && mesure_ != demandeur)
-        return json({{QStringLiteral("type"), QStringLiteral("occupe")},
-                     {QStringLiteral("qui"), o.qui},
-                     {QStringLiteral("depuis_s"), double(o.depuisMs / 1000)}});
+        return {{QStringLiteral("type"), QStringLiteral("occupe")},
+                {QStringLiteral("qui"), o.qui},
+                {QStringLiteral("depuis_s"), double(o.depuisMs / 1000)}};
     if (sansRetour_ && sens != QLatin1String("montant"))
-        return json({{QStringLiteral("type"), QStringLiteral("refus")},
-                     {QStringLiteral("raison"), QStringLiteral("ce récepteur refuse d'envoyer vers un appareil")}});
+        return {{QStringLiteral("type"), QStringLiteral("refus")},
+                {QStringLiteral("raison"), QStringLiteral("ce récepteur refuse d'envoyer vers un appareil")}};
     return {};
 }
 

@@ -66,7 +66,7 @@ private:
     void nouveauWebSocket(QTcpSocket *socket);
     void webSocketPret();
     void echo(std::unique_ptr<QWebSocket> ws);
-    QByteArray refus(const MesurePage *demandeur, const QString &sens) const;
+    QJsonObject refus(const MesurePage *demandeur, const QString &sens) const;
     Occupation occupation() const;
 
     std::unique_ptr<QHttpServer> http_;

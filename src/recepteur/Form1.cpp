@@ -67,7 +67,7 @@ Form1::Form1()
     connect(&service_, &ServiceRecepteur::refus, this, &Form1::EcouteDeNouveau);
     connect(&acquittementFenetre_, &Acquittement::acquittes, this, &Form1::Compte);
     progression_.setInterval(250);
-    connect(&progression_, &QTimer::timeout, this, [this] { form2_->MontreDemande(EtatDemande()); });
+    connect(&progression_, &QTimer::timeout, this, &Form1::MontreProgression);
     Wssid.setObjectName(QStringLiteral("Wssid"));
 
     SSID.setInterval(Protocole::PremiereAnnonceMs);
@@ -111,8 +111,7 @@ void Form1::Form_Load()
         Suit(test_.session());
         // Stopped or cut, a test keeps and shows what it measured.
         connect(&test_, &TestComplet::termine, this, [this](Session::Fin, const QString &raison) {
-            progression_.stop();
-            form2_->MontreDemande(QString());
+            MontreProgression();
             if (!raison.isEmpty())
                 form2_->DitEchec(raison);
             suivi_->testTermine(test_.mesures());
@@ -124,10 +123,7 @@ void Form1::Form_Load()
                         form2_->DitEchec(remarque);
                 });
         connect(&test_, &TestComplet::impossible, form2_.get(), &Form2::DitEchec);
-        connect(&test_, &TestComplet::impossible, this, [this] {
-            progression_.stop();
-            form2_->MontreDemande(QString());
-        });
+        connect(&test_, &TestComplet::impossible, this, &Form1::MontreProgression);
         connect(&retour_, &Session::impossible, form2_.get(), &Form2::DitEchec);
     }
     form2_->show();
@@ -158,9 +154,7 @@ void Form1::MesureAutreSens(const QString &cible)
         return;
     }
     retour_.demarre({cible, Protocole::Port, AttenteDemandeS, DureeDemandeS, Session::Genre::Retour});
-    if (retour_.enCours())
-        progression_.start();
-    form2_->MontreDemande(retour_.enCours() ? EtatDemande() : QString());
+    MontreProgression();
 }
 
 void Form1::DemandeTest(const QString &cible)
@@ -171,9 +165,18 @@ void Form1::DemandeTest(const QString &cible)
         return;
     }
     test_.demarre({cible, Protocole::Port, AttenteDemandeS, DureeDemandeS, Session::Genre::Envoi});
-    if (test_.enCours())
+    MontreProgression();
+}
+
+// The transmitter window's button follows the request running, if any.
+void Form1::MontreProgression()
+{
+    const bool enCours = test_.enCours() || retour_.enCours();
+    if (!enCours)
+        progression_.stop();
+    else if (!progression_.isActive())
         progression_.start();
-    form2_->MontreDemande(test_.enCours() ? EtatDemande() : QString());
+    form2_->MontreDemande(enCours ? EtatDemande() : QString());
 }
 
 // "Montant 7 s - Arrêter": the phase, the seconds it has left, and what the
@@ -333,10 +336,8 @@ void Form1::Suit(Session &session)
         suivi_->termine();
         ArreteJauge();
         OublieDebit();
-        if (&session == &retour_) {
-            progression_.stop();
-            form2_->MontreDemande(QString());
-        }
+        if (&session == &retour_)
+            MontreProgression();
     };
     connect(&session, &Session::terminee, this, fin);
     connect(&session, &Session::impossible, this, fin);

@@ -121,6 +121,8 @@ private:
     void Suit(Session &session);
     // What the transmitter window's button says while a request runs.
     QString EtatDemande() const;
+    // Shows it there, every quarter of a second until the request ends.
+    void MontreProgression();
     void ArreteDemande();
     // The transmitter window's own stream, followed while nothing else is.
     void SuitEnvoiFenetre(const Winsock &w);
