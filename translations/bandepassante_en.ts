@@ -1257,16 +1257,21 @@ Usual causes: reception is not started on that machine, or a firewall closes TCP
         <translation>the receiver closed the connection before the end, without its report: measurement cut</translation>
     </message>
     <message>
-        <source>le rapport du récepteur est invraisemblable (plus d&apos;octets ou de secondes que cette machine n&apos;en a envoyé) : le compte de cette machine, ce que son système a pris, est donné à la place</source>
-        <translation>the receiver&apos;s report cannot be true (more bytes or seconds than this machine sent): this machine&apos;s own count, what its system took, is given instead</translation>
-    </message>
-    <message>
-        <source>le récepteur n&apos;a pas dit ce qu&apos;il a reçu (version ancienne ?) : le compte de cette machine, ce que son système a pris, est donné à la place</source>
-        <translation>the receiver did not say what it received (an old version?): this machine&apos;s own count, what its system took, is given instead</translation>
-    </message>
-    <message>
         <source>interrompu avant que le récepteur accepte, aucune mesure</source>
         <translation>interrupted before the receiver accepted, no measurement</translation>
+    </message>
+    <message>
+        <source>le compte de cette machine, ce que le récepteur en a acquitté, est donné à la place</source>
+        <extracomment>What an upload&apos;s summary gives when the receiver&apos;s own report cannot be used</extracomment>
+        <translation>this machine&apos;s own count, what the receiver acknowledged of it, is given instead</translation>
+    </message>
+    <message>
+        <source>le rapport du récepteur est invraisemblable (plus d&apos;octets ou de secondes que cette machine n&apos;en a envoyé) : %1</source>
+        <translation>the receiver&apos;s report cannot be true (more bytes or seconds than this machine sent): %1</translation>
+    </message>
+    <message>
+        <source>le récepteur n&apos;a pas dit ce qu&apos;il a reçu (version ancienne ?) : %1</source>
+        <translation>the receiver did not say what it received (an old version?): %1</translation>
     </message>
 </context>
 <context>

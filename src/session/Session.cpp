@@ -296,13 +296,16 @@ void Session::finit(Fin fin, const QString &remarque)
     if (rapport_)
         descendant_.definitTcp(rapport_->tcp);
     const bool rapportDu = reglages_.genre == Genre::Envoi || reglages_.genre == Genre::Simultane;
+    //: What an upload's summary gives when the receiver's own report cannot be used
+    const QString aLaPlace = tr("le compte de cette machine, ce que le récepteur en a acquitté, est donné à la place");
     emit terminee(fin, rapportRejete_ && rapportDu
+                           //: %1 what is given instead
                            ? tr("le rapport du récepteur est invraisemblable (plus d'octets ou de secondes que cette "
-                                "machine n'en a envoyé) : le compte de cette machine, ce que son système a pris, est "
-                                "donné à la place")
+                                "machine n'en a envoyé) : %1")
+                                 .arg(aLaPlace)
                        : finEnvoi_ && rapportDu && !rapport_
-                           ? tr("le récepteur n'a pas dit ce qu'il a reçu (version ancienne ?) : le compte de cette "
-                                "machine, ce que son système a pris, est donné à la place")
+                           //: %1 what is given instead
+                           ? tr("le récepteur n'a pas dit ce qu'il a reçu (version ancienne ?) : %1").arg(aLaPlace)
                            : remarque);
 }
 
